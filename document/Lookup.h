@@ -1,0 +1,56 @@
+#pragma once
+
+// Element and attribute lookup in the parsed tree: exact, case-sensitive byte names, namespace
+// prefix included. Absent names and values read as the empty string.
+
+#include <cstddef>
+#include <cstring>
+#include <rapidxml/rapidxml.hpp>
+
+namespace Plugin
+{
+
+using Node = rapidxml::xml_node<char>;
+using Attribute = rapidxml::xml_attribute<char>;
+
+inline const Attribute* FindAttribute(const Node* node, const char* name)
+{
+    return node->first_attribute(name, std::strlen(name));
+}
+
+inline const Node* FindChild(const Node* node, const char* name)
+{
+    return node->first_node(name, std::strlen(name));
+}
+
+inline const Node* NextSibling(const Node* node, const char* name)
+{
+    return node->next_sibling(name, std::strlen(name));
+}
+
+// A text of the tree as a zero-terminated string. The parser terminates every name and value in
+// place; a character reference to 0 ends the text there, as it ends any converted text.
+inline const char* TextOf(const char* text)
+{
+    return text != nullptr ? text : "";
+}
+
+// Whole, case-sensitive comparison of a tree text with an ASCII keyword. Either code page maps
+// ASCII bytes to themselves and every other byte to a character outside ASCII, so comparing the
+// bytes gives what comparing the converted text would.
+inline bool TextIs(const char* text, const char* keyword)
+{
+    return std::strcmp(TextOf(text), keyword) == 0;
+}
+
+inline bool NameIs(const Node* node, const char* keyword)
+{
+    return TextIs(node->name(), keyword);
+}
+
+inline bool ValueIs(const Attribute* attribute, const char* keyword)
+{
+    return attribute != nullptr && TextIs(attribute->value(), keyword);
+}
+
+} // namespace Plugin

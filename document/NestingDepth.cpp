@@ -1,0 +1,195 @@
+#include "document/NestingDepth.h"
+
+#include <cstring>
+#include <rapidxml/rapidxml.hpp>
+
+namespace Plugin
+{
+namespace
+{
+
+using Tables = rapidxml::internal::lookup_tables<0>;
+
+bool IsSpace(char c)
+{
+    return Tables::lookup_whitespace[static_cast<unsigned char>(c)] != 0;
+}
+bool IsNameChar(char c)
+{
+    return Tables::lookup_node_name[static_cast<unsigned char>(c)] != 0;
+}
+bool IsAttributeNameChar(char c)
+{
+    return Tables::lookup_attribute_name[static_cast<unsigned char>(c)] != 0;
+}
+
+const char* SkipSpace(const char* p)
+{
+    while (IsSpace(*p))
+        ++p;
+    return p;
+}
+
+// Skips up to and including terminator; null at the end of the data.
+const char* SkipPast(const char* p, const char* terminator)
+{
+    const std::size_t length = std::strlen(terminator);
+    for (; *p != 0; ++p)
+        if (std::strncmp(p, terminator, length) == 0)
+            return p + length;
+    return nullptr;
+}
+
+const char* SkipAttributes(const char* p)
+{
+    while (IsAttributeNameChar(*p))
+    {
+        ++p;
+        while (IsAttributeNameChar(*p))
+            ++p;
+        p = SkipSpace(p);
+        if (*p != '=')
+            return nullptr;
+        p = SkipSpace(p + 1);
+        const char quote = *p;
+        if (quote != '\'' && quote != '"')
+            return nullptr;
+        ++p;
+        while (*p != quote)
+        {
+            if (*p == 0)
+                return nullptr;
+            ++p;
+        }
+        p = SkipSpace(p + 1);
+    }
+    return p;
+}
+
+const char* SkipDoctype(const char* p)
+{
+    while (*p != '>')
+    {
+        if (*p == 0)
+            return nullptr;
+        if (*p == '[')
+        {
+            ++p;
+            int depth = 1;
+            while (depth > 0)
+            {
+                if (*p == '[')
+                    ++depth;
+                else if (*p == ']')
+                    --depth;
+                else if (*p == 0)
+                    return nullptr;
+                ++p;
+            }
+            continue;
+        }
+        ++p;
+    }
+    return p + 1;
+}
+
+// A node after its '<' that is not an element: declaration, processing instruction, comment,
+// CDATA, document type or another "<!" construct. Null on a syntax error.
+const char* SkipOtherNode(const char* p)
+{
+    if (*p == '?')
+    {
+        ++p;
+        if ((p[0] == 'x' || p[0] == 'X') && (p[1] == 'm' || p[1] == 'M') &&
+            (p[2] == 'l' || p[2] == 'L') && IsSpace(p[3]))
+        {
+            p = SkipAttributes(SkipSpace(p + 4));
+            if (p == nullptr || p[0] != '?' || p[1] != '>')
+                return nullptr;
+            return p + 2;
+        }
+        return SkipPast(p, "?>");
+    }
+    // "<!"
+    if (p[1] == '-' && p[2] == '-')
+        return SkipPast(p + 3, "-->");
+    if (std::strncmp(p + 1, "[CDATA[", 7) == 0)
+        return SkipPast(p + 8, "]]>");
+    if (std::strncmp(p + 1, "DOCTYPE", 7) == 0 && IsSpace(p[8]))
+        return SkipDoctype(p + 9);
+    return SkipPast(p + 1, ">");
+}
+
+} // namespace
+
+bool NestsDeeperThan(const char* buffer, std::size_t limit)
+{
+    const char* p = buffer;
+    if (static_cast<unsigned char>(p[0]) == 0xEF && static_cast<unsigned char>(p[1]) == 0xBB &&
+        static_cast<unsigned char>(p[2]) == 0xBF)
+        p += 3;
+    std::size_t depth = 0;
+    while (p != nullptr)
+    {
+        if (depth == 0)
+        {
+            p = SkipSpace(p);
+            if (*p != '<')
+                return false; // the end, or text the parser rejects
+        }
+        else if (*p != '<')
+        {
+            // Character data runs to the next markup.
+            if (*p == 0)
+                return false;
+            p = std::strchr(p, '<');
+            if (p == nullptr)
+                return false;
+            continue;
+        }
+        // At '<'.
+        if (p[1] == '/' && depth > 0)
+        {
+            p += 2;
+            while (IsNameChar(*p))
+                ++p;
+            p = SkipSpace(p);
+            if (*p != '>')
+                return false;
+            ++p;
+            --depth;
+            continue;
+        }
+        ++p;
+        if (*p == '?' || *p == '!')
+        {
+            p = SkipOtherNode(p);
+            continue;
+        }
+        const char* name = p;
+        while (IsNameChar(*p))
+            ++p;
+        if (p == name)
+            return false;
+        p = SkipAttributes(SkipSpace(p));
+        if (p == nullptr)
+            return false;
+        if (*p == '>')
+        {
+            ++p;
+            if (++depth > limit)
+                return true;
+        }
+        else if (p[0] == '/' && p[1] == '>')
+        {
+            p += 2;
+        }
+        else
+        {
+            return false;
+        }
+    }
+    return false;
+}
+
+} // namespace Plugin

@@ -1,0 +1,72 @@
+// A file's bytes as an XML tree: malformed files are reported, the declared encoding, the root
+// and its version are found, and the root goes to the dispatch.
+
+#include "document/NestingDepth.h"
+#include "import/LandXMLImporter.h"
+#include "plugin/StringTable.h"
+
+#include <memory>
+
+namespace Plugin
+{
+
+void CLandXMLImporter::ReportFormatError()
+{
+    sink->SetFileResult(-1);
+    const WideString message = LoadText(TextFileFormatError);
+    sink->ReportError(message.c_str());
+}
+
+void CLandXMLImporter::ParseDocument(char* buffer)
+{
+    // The parser recurses once per nested element: a document deeper than any real one could
+    // overflow the host thread's stack, so it is refused as malformed before parsing.
+    if (NestsDeeperThan(buffer, kMaxElementDepth))
+    {
+        ReportFormatError();
+        return;
+    }
+    // The tree's node pool is large; it lives on the heap, not on the host's stack.
+    const auto tree = std::make_unique<rapidxml::xml_document<char>>();
+    try
+    {
+        tree->parse<rapidxml::parse_declaration_node>(buffer);
+    }
+    catch (const rapidxml::parse_error&)
+    {
+        // The host sees one format error; the parser's own text is never shown.
+        ReportFormatError();
+        return;
+    }
+    sink->SetProgress(50.0f);
+
+    for (const Node* node = tree->first_node(); node != nullptr; node = node->next_sibling())
+    {
+        if (node->type() != rapidxml::node_declaration)
+            continue;
+        // Only the first declaration counts, and it is read as UTF-8.
+        if (const Attribute* declared = FindAttribute(node, "encoding"))
+            SetEncoding(ToWide(declared->value()));
+        break;
+    }
+
+    const Node* root = FindChild(tree.get(), "LandXML");
+    if (root == nullptr)
+    {
+        ReportFormatError();
+        return;
+    }
+    if (const Attribute* declaredVersion = FindAttribute(root, "version"))
+    {
+        const WideString text = ToWide(declaredVersion->value());
+        if (text == WIDE_TEXT("1.0"))
+            version = 10;
+        else if (text == WIDE_TEXT("1.1"))
+            version = 11;
+        else if (text == WIDE_TEXT("1.2"))
+            version = 12;
+    }
+    ReadLandXML(root);
+}
+
+} // namespace Plugin

@@ -1,0 +1,66 @@
+#include "import/LandXMLImporter.h"
+
+#include "platform/Platform.h"
+
+namespace Plugin
+{
+
+CLandXMLImporter::CLandXMLImporter(IImportSink* hostSink, const bool* setting,
+                                   const WideString& path)
+    : sink(hostSink), considerPrismConstant(setting)
+{
+    const std::size_t separator = path.rfind(Platform::kDirectorySeparator);
+    if (separator != WideString::npos)
+        folder.assign(path, 0, separator + 1);
+}
+
+void ImageTable::Add(const WideString& key, ImageRecord record)
+{
+    const Records::iterator added = records.emplace(key, std::move(record));
+    // A record sorts before the known first of its name only when its key is smaller: among
+    // equal keys the earlier record stays first.
+    const auto [known, inserted] = firstByName.try_emplace(added->second.name, added);
+    if (!inserted && added->first < known->second->first)
+        known->second = added;
+}
+
+ImageRecord* ImageTable::FindByName(const WideString& name)
+{
+    const auto found = firstByName.find(name);
+    return found != firstByName.end() ? &found->second->second : nullptr;
+}
+
+void CLandXMLImporter::ReadLandXML(const Node* root)
+{
+    // Units first: every reader after this one needs the four value parsers.
+    ReadUnits(FindChild(root, "Units"));
+
+    // The extension's tables must be complete before any standard section reads them.
+    const Node* extension = FindChild(root, "HexagonLandXML");
+    if (extension != nullptr)
+        ReadExtensionFirstPass(extension);
+
+    for (const Node* child = root->first_node(); child != nullptr; child = child->next_sibling())
+        if (NameIs(child, "CgPoints"))
+            ReadCgPoints(child);
+
+    if (const Node* features = FindChild(root, "PlanFeatures"))
+        for (const Node* child = features->first_node(); child; child = child->next_sibling())
+            if (NameIs(child, "PlanFeature"))
+                ReadPlanFeature(child, false);
+
+    if (const Node* parcels = FindChild(root, "Parcels"))
+        for (const Node* child = parcels->first_node(); child; child = child->next_sibling())
+            if (NameIs(child, "Parcel"))
+                ReadPlanFeature(child, false);
+
+    for (const Node* child = root->first_node(); child != nullptr; child = child->next_sibling())
+        if (NameIs(child, "Survey"))
+            ReadSurvey(child);
+
+    // Last, when the station table is complete.
+    if (extension != nullptr)
+        ReadExtensionSecondPass(extension);
+}
+
+} // namespace Plugin

@@ -1,0 +1,72 @@
+// An extension setup: reflector constants of its targets, and the angles of its images.
+
+#include "import/LandXMLImporter.h"
+
+namespace Plugin
+{
+
+void CLandXMLImporter::ReadExtensionSetup(const Node* setup)
+{
+    for (const Node* child = setup->first_node(); child != nullptr; child = child->next_sibling())
+    {
+        if (child->type() != rapidxml::node_element)
+            continue;
+        if (NameIs(child, "RawObservation"))
+        {
+            const Attribute* target = FindAttribute(child, "targetPntRef");
+            if (target == nullptr)
+                continue;
+            WideString key = ToWide(target->value());
+            if (key.empty())
+                continue;
+            const Attribute* constant = FindAttribute(child, "reflectorConstant");
+            if (constant == nullptr)
+                continue;
+            double value = 0.0;
+            OptionalNumber parsed;
+            if (distanceParser.Parse(ToWide(constant->value()), &value))
+                parsed = value;
+            reflectorConstants.emplace(std::move(key), parsed);
+        }
+        else if (NameIs(child, "TPSImage"))
+        {
+            const Node* reference = FindChild(child, "landxml:DocFileRef");
+            const Attribute* nameAttribute = reference ? FindAttribute(reference, "name") : nullptr;
+            const WideString name = nameAttribute ? ToWide(nameAttribute->value()) : WideString();
+
+            ImageRecord* image = name.empty() ? nullptr : images.FindByName(name);
+            ImageRecord newImage;
+            const bool isNew = image == nullptr;
+            if (isNew)
+            {
+                if (reference == nullptr)
+                    continue;
+                ReadImageReference(newImage, reference);
+                image = &newImage;
+            }
+            if (nameAttribute == nullptr)
+                continue;
+
+            double angle = 0.0;
+            if (const Attribute* horizontal = FindAttribute(child, "horizAngle"))
+                if (ConvertAngle(ToWide(horizontal->value()), angle))
+                    image->horizontalAngle = angle;
+            if (const Attribute* zenith = FindAttribute(child, "zenithAngle"))
+                if (ConvertAngle(ToWide(zenith->value()), angle))
+                    image->zenithAngle = angle;
+
+            // An image no extension point lists belongs to the setup's station; it is sent once
+            // the stations are known, and never kept.
+            if (isNew && !stations.empty())
+            {
+                if (const Attribute* setupId = FindAttribute(setup, "uniqueID"))
+                {
+                    ActivateStation(ToWide(setupId->value()));
+                    SendImageNote(*image);
+                }
+            }
+        }
+    }
+}
+
+} // namespace Plugin

@@ -1,0 +1,68 @@
+#pragma once
+
+// Every call into the operating system goes through here: one implementation per OS, chosen by
+// the build. Nothing outside this folder tests which OS it runs on.
+
+#include "plugin/HostInterfaces.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+#ifdef _WIN32
+#define LANDXML_EXPORT extern "C" __declspec(dllexport)
+#else
+#define LANDXML_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
+
+namespace Platform
+{
+
+using Plugin::WideChar;
+using Plugin::WideString;
+
+// The separator that ends the folder of an imported file's path.
+#ifdef _WIN32
+constexpr WideChar kDirectorySeparator = L'\\';
+#else
+constexpr WideChar kDirectorySeparator = u'/';
+#endif
+
+// The system string allocator (SysAllocString): a new BSTR holding a copy of text, or null when
+// memory runs out. The host frees it.
+Plugin::BSTR AllocateBstr(const WideChar* text);
+void FreeBstr(Plugin::BSTR text);
+
+enum class CodePage
+{
+    Utf8,      // 65001
+    ThreadAnsi // the calling thread's ANSI code page (3); Windows-1251 where there is none
+};
+
+// MultiByteToWideChar without flags: converts byteCount bytes into at most capacity characters
+// and returns how many were written. With capacity 0 it returns the number needed. Returns 0 on
+// failure; SystemError() then says why. Malformed UTF-8 becomes U+FFFD, one per bad sequence.
+int MultiByteToWide(CodePage codePage, const char* bytes, int byteCount, WideChar* out,
+                    int capacity);
+
+// The system error code of the last failing call of this thread.
+std::int32_t SystemError();
+constexpr std::int32_t kErrorInsufficientBuffer = 122;
+
+// A text of the module's string table (neutral language). Returns false when the id is not in
+// the table. Raises HResultError when the text cannot be copied.
+bool LoadStringResource(unsigned id, WideString& text);
+
+// Opens a file for binary reading without denying others read or write access. Returns null
+// when it cannot be opened, and for anything that is not a regular file (opening a pipe must
+// never block the import).
+std::FILE* OpenSharedForReading(const WideString& path);
+
+// The size of an open file from seeking to its end; false when it cannot be determined. The file
+// is positioned at its start again afterwards.
+bool FileSize(std::FILE* file, std::uint64_t& size);
+
+// True when something exists at path (a file or a folder); access rights are not tested.
+bool PathExists(const WideString& path);
+
+} // namespace Platform

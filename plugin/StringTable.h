@@ -1,0 +1,22 @@
+#pragma once
+
+#include "plugin/HostInterfaces.h"
+
+namespace Plugin
+{
+
+enum TextId : unsigned
+{
+    TextCannotOpenFile = 101,
+    TextFileFormatError = 102,
+    TextSettingsCaption = 103,
+    TextConsider = 104,
+    TextDoNotConsider = 105,
+    TextPrismConstant = 106,
+};
+
+// A text of the module's string table; an id that is not in the table gives the empty string.
+// Raises HResultError when the text cannot be loaded.
+WideString LoadText(unsigned id);
+
+} // namespace Plugin
