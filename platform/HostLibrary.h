@@ -1,0 +1,42 @@
+#pragma once
+
+// The host side of loading the plug-in: what a host application does to find CreatePlugin in
+// the library file, and to free the texts the plug-in returns.
+
+#include "plugin/HostInterfaces.h"
+
+#include <string>
+
+namespace Platform
+{
+
+class PluginLibrary
+{
+public:
+    PluginLibrary() = default;
+    PluginLibrary(const PluginLibrary&) = delete;
+    PluginLibrary& operator=(const PluginLibrary&) = delete;
+    ~PluginLibrary();
+
+    // Loads the library at path (UTF-8) and finds CreatePlugin; on failure error says why.
+    bool Load(const std::string& path, std::string& error);
+    CreatePluginFunction CreatePlugin() const { return create; }
+
+private:
+    void* handle = nullptr;
+    CreatePluginFunction create = nullptr;
+};
+
+// Frees a BSTR returned by the plug-in, as the host does.
+void FreeHostBstr(Plugin::BSTR text);
+
+// The plug-in library's file name in this build, for hosts that look for it beside themselves.
+const char* PluginLibraryFileName();
+
+// Command-line arguments as UTF-8 (on Windows the wide command line, whatever the code page).
+std::string ArgumentUtf8(int index, char** argv);
+
+// Converts a UTF-8 file path to the host's text type.
+Plugin::WideString WidePath(const std::string& utf8);
+
+} // namespace Platform
