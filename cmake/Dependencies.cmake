@@ -17,3 +17,5 @@ function(landxml_header_library name folder)
 endfunction()
 
 landxml_header_library(landxml_rapidxml rapidxml) # librapidxml-dev
+landxml_header_library(landxml_cli11 CLI) # libcli11-dev
+landxml_header_library(landxml_nlohmann nlohmann) # nlohmann-json3-dev
