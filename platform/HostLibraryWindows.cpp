@@ -1,8 +1,10 @@
-#include "platform/HostLibrary.h"
+// windows.h first: the other Windows headers rely on its types.
+#include <windows.h>
 
 #include <oleauto.h>
 #include <shellapi.h>
-#include <windows.h>
+
+#include "platform/HostLibrary.h"
 
 namespace Platform
 {

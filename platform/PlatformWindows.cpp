@@ -1,16 +1,18 @@
 // Windows services: the system string allocator, the module's own string table, code-page
 // conversion, shared file reading and the path test of the C runtime.
 
-#include "platform/Platform.h"
-
-#include "plugin/HResultError.h"
+// windows.h first: the other Windows headers rely on its types.
+#include <windows.h>
 
 #include <io.h>
-#include <new>
 #include <oleauto.h>
 #include <share.h>
 #include <sys/stat.h>
-#include <windows.h>
+
+#include "platform/Platform.h"
+#include "plugin/HResultError.h"
+
+#include <new>
 
 namespace Platform
 {

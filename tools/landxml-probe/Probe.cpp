@@ -75,7 +75,11 @@ std::string Relative(const std::string& text, const std::string& folder)
     if (folder.empty())
         return text;
     std::string result = text;
-    for (const std::string& prefix : {folder + "/", folder + "\\\\", folder + "\\"})
+    // Call lines show texts with JSON escapes, so a backslash there is written twice.
+    std::string escaped;
+    for (const char c : folder)
+        escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    for (const std::string& prefix : {escaped + "\\\\", folder + "/", folder + "\\"})
         for (std::size_t at = 0; (at = result.find(prefix, at)) != std::string::npos; at += 6)
             result.replace(at, prefix.size(), "<dir>/");
     return result;
