@@ -4,6 +4,7 @@
 #include "import/NumberText.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -40,6 +41,32 @@ double ReduceDegrees(double degrees)
     return rest == 0.0 ? 360.0 : rest;
 }
 
+// The degrees re-spelled: the reduced number with 12 significant digits. Degrees written as up to
+// 15 plain digits are integers held exactly, so the reduction is integer arithmetic and the
+// number is written as its digits, as the general format writes such an integer.
+WideString RespellDegrees(const WideString& degrees)
+{
+    constexpr std::size_t kExactDigits = 15;
+    bool digits = !degrees.empty() && degrees.size() <= kExactDigits;
+    std::uint64_t value = 0;
+    for (std::size_t i = 0; digits && i < degrees.size(); ++i)
+    {
+        const WideChar c = degrees[i];
+        digits = c >= '0' && c <= '9';
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    WideString text;
+    if (!digits)
+    {
+        AppendGeneral12(text, ReduceDegrees(LeadingNumber(degrees)));
+        return text;
+    }
+    if (value > 360)
+        value = value % 360 == 0 ? 360 : value % 360;
+    const std::string written = std::to_string(value);
+    return WideString(written.begin(), written.end());
+}
+
 } // namespace
 
 bool CLandXMLImporter::ConvertAngle(const WideString& text, double& value) const
@@ -51,9 +78,7 @@ bool CLandXMLImporter::ConvertAngle(const WideString& text, double& value) const
         std::size_t point = copy.find(WideChar('.'));
         if (point != WideString::npos && point + 4 < copy.size())
         {
-            WideString degrees;
-            AppendGeneral12(degrees, ReduceDegrees(LeadingNumber(copy.substr(0, point))));
-            copy.replace(0, point, degrees);
+            copy.replace(0, point, RespellDegrees(copy.substr(0, point)));
         }
         point = copy.find(WideChar('.'));
         if (point != WideString::npos && point + 4 < copy.size())

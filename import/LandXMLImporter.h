@@ -5,6 +5,7 @@
 
 #include <map>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -170,8 +171,13 @@ public:
     // The declared encoding; setting it also decides the code page of every later ToWide.
     void SetEncoding(WideString declared);
 
+    // True when something exists at path. Answers are kept for the rest of this file's import:
+    // both extension passes look for the same image files.
+    bool PathExists(const WideString& path);
+
 private:
     WideString encoding;
+    std::unordered_map<WideString, bool> knownPaths;
     bool ansiCodePage = false; // decided once per declared encoding, not per conversion
 };
 

@@ -64,6 +64,16 @@ void CLandXMLImporter::ReadExtensionPoints(const Node* extension)
     }
 }
 
+bool CLandXMLImporter::PathExists(const WideString& path)
+{
+    const auto known = knownPaths.find(path);
+    if (known != knownPaths.end())
+        return known->second;
+    const bool exists = Platform::PathExists(path);
+    knownPaths.emplace(path, exists);
+    return exists;
+}
+
 bool CLandXMLImporter::ReadImageReference(ImageRecord& record, const Node* reference)
 {
     const Attribute* nameAttribute = FindAttribute(reference, "name");
@@ -82,11 +92,11 @@ bool CLandXMLImporter::ReadImageReference(ImageRecord& record, const Node* refer
     const WideString wideLocationPath = ToWide(locationPath.c_str());
     const WideString wideImagesPath = ToWide(imagesPath.c_str());
 
-    if (Platform::PathExists(folder + wideLocationPath))
+    if (PathExists(folder + wideLocationPath))
     {
         record.path = wideLocationPath;
     }
-    else if (Platform::PathExists(folder + wideImagesPath))
+    else if (PathExists(folder + wideImagesPath))
     {
         record.path = wideImagesPath;
     }
