@@ -2,6 +2,9 @@
 // conversion, shared file reading and the path test of the C runtime.
 
 // windows.h first: the other Windows headers rely on its types.
+#ifndef NOMINMAX
+#define NOMINMAX // std::min and std::max, not the macros
+#endif
 #include <windows.h>
 
 #include <io.h>
@@ -20,7 +23,8 @@ namespace
 {
 
 // The module that holds this code, so that texts come from the plug-in's own resources even when
-// the host has loaded other modules with string tables of the same ids.
+// the host has loaded other modules with string tables of the same ids. Null when the system
+// cannot tell, which never happens for an address inside a loaded module.
 HMODULE OwnModule()
 {
     HMODULE module = nullptr;
@@ -56,35 +60,39 @@ std::int32_t SystemError()
 
 bool LoadStringResource(unsigned id, WideString& text)
 {
-    // The standard string-table layout: block id / 16 + 1, entry id % 16, each entry a 16-bit
-    // length followed by that many UTF-16 units.
+    // String ids are 16-bit; anything larger names no entry of any table.
+    if (id > 0xFFFF)
+        return false;
+    // The standard string-table layout: block id / 16 + 1 holds ids (block - 1) * 16 to
+    // (block - 1) * 16 + 15, each entry a 16-bit length followed by that many UTF-16 units.
     const HMODULE module = OwnModule();
+    if (module == nullptr)
+        throw Plugin::HResultError(Plugin::E_FAIL_HR);
     const HRSRC resource =
-        ::FindResourceExW(module, MAKEINTRESOURCEW(6), MAKEINTRESOURCEW(id / 16 + 1),
-                          MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
+        ::FindResourceExW(module, MAKEINTRESOURCEW(6) /* RT_STRING */,
+                          MAKEINTRESOURCEW(id / 16 + 1), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
     if (resource == nullptr)
         return false;
     const HGLOBAL loaded = ::LoadResource(module, resource);
-    const DWORD size = ::SizeofResource(module, resource);
     const auto* block =
         static_cast<const WCHAR*>(loaded != nullptr ? ::LockResource(loaded) : nullptr);
     if (block == nullptr)
         throw Plugin::HResultError(Plugin::E_FAIL_HR);
-    const WCHAR* entry = block;
-    const WCHAR* end = block + size / sizeof(WCHAR);
+    const std::size_t units = ::SizeofResource(module, resource) / sizeof(WCHAR);
+    std::size_t at = 0; // index of the current entry's length
     for (unsigned index = 0; index < id % 16; ++index)
     {
-        if (entry >= end)
+        if (at >= units)
             throw Plugin::HResultError(Plugin::E_INVALIDARG_HR);
-        entry += 1 + *entry;
+        at += 1 + block[at];
     }
-    if (entry >= end || entry + 1 + *entry > end)
+    if (at >= units || block[at] > units - at - 1)
         throw Plugin::HResultError(Plugin::E_INVALIDARG_HR);
-    if (*entry == 0)
+    if (block[at] == 0)
         return false;
     try
     {
-        text.assign(entry + 1, *entry);
+        text.assign(block + at + 1, block[at]);
     }
     catch (const std::bad_alloc&)
     {
