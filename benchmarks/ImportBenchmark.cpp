@@ -117,12 +117,10 @@ std::unique_ptr<char[]> CopyOf(const FileBytes& bytes)
 // ---- The parser's memory -------------------------------------------------------------------
 
 std::uint64_t poolBytes = 0;
-std::uint64_t poolBlocks = 0;
 
 void* CountingAllocate(std::size_t size)
 {
     poolBytes += size;
-    ++poolBlocks;
     return ::operator new(size);
 }
 
@@ -162,7 +160,10 @@ TreeSize MeasureTree(const Tree& tree)
     return size;
 }
 
-// ---- Peak memory, in a child process so that nothing the benchmark holds hides it ----------
+// ---- Peak memory, in a fresh process so that nothing the benchmark holds hides it ----------
+//
+// A forked child would inherit the heap of the sizes measured before, and reuse its free
+// blocks without growing; a program started anew begins with an empty heap.
 
 std::uint64_t StatusKiB(const char* field)
 {
@@ -182,7 +183,7 @@ std::uint64_t StatusKiB(const char* field)
 struct PeakMemory
 {
     bool measured = false;
-    std::uint64_t baselineKiB = 0; // resident when the child began
+    std::uint64_t baselineKiB = 0; // resident when the child began its work
     std::uint64_t peakKiB = 0;     // highest resident size of the child
 
     double GrowthMiB() const
@@ -191,7 +192,36 @@ struct PeakMemory
     }
 };
 
-template <typename Work> PeakMemory PeakOfChild(Work work)
+constexpr const char* kPeakOfParse = "parse";
+constexpr const char* kPeakOfImport = "import";
+
+// The child's side: does one piece of work on the file and prints its resident sizes in KiB.
+int ReportPeak(const std::string& work, const std::string& file)
+{
+    const std::uint64_t baseline = StatusKiB("VmRSS");
+    if (work == kPeakOfParse)
+    {
+        FileBytes bytes = ReadFile(file);
+        const auto tree = std::make_unique<Tree>();
+        tree->parse<rapidxml::parse_declaration_node>(bytes.data.get());
+    }
+    else if (work == kPeakOfImport)
+    {
+        NullSink sink(NumberParsing::Constant);
+        const bool consider = true;
+        Plugin::ImportFile(Widen(file), sink, &consider);
+    }
+    else
+    {
+        return 2;
+    }
+    std::printf("%llu %llu\n", static_cast<unsigned long long>(baseline),
+                static_cast<unsigned long long>(StatusKiB("VmHWM")));
+    return 0;
+}
+
+// The parent's side: runs this program again as the child.
+PeakMemory PeakOfChild(const char* work, const std::string& file)
 {
     int channel[2];
     if (::pipe(channel) != 0)
@@ -207,29 +237,32 @@ template <typename Work> PeakMemory PeakOfChild(Work work)
     if (child == 0)
     {
         ::close(channel[0]);
-        std::uint64_t result[2] = {StatusKiB("VmRSS"), 0};
-        try
-        {
-            work();
-        }
-        catch (...)
-        {
-            ::_exit(2);
-        }
-        result[1] = StatusKiB("VmHWM");
-        const bool written = ::write(channel[1], result, sizeof result) == sizeof result;
-        ::_exit(written ? 0 : 3);
+        ::dup2(channel[1], STDOUT_FILENO);
+        ::close(channel[1]);
+        std::string self = "/proc/self/exe";
+        std::string option = "--peak-child";
+        std::string what = work;
+        std::string path = file;
+        char* arguments[] = {self.data(), option.data(), what.data(), path.data(), nullptr};
+        ::execv(self.c_str(), arguments);
+        ::_exit(127);
     }
     ::close(channel[1]);
-    std::uint64_t result[2] = {0, 0};
-    const bool read = ::read(channel[0], result, sizeof result) == sizeof result;
+    std::string output;
+    char piece[256];
+    ssize_t got = 0;
+    while ((got = ::read(channel[0], piece, sizeof piece)) > 0)
+        output.append(piece, static_cast<std::size_t>(got));
     ::close(channel[0]);
     int status = 0;
     ::waitpid(child, &status, 0);
     PeakMemory peak;
-    peak.measured = read && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    peak.baselineKiB = result[0];
-    peak.peakKiB = result[1];
+    unsigned long long baseline = 0;
+    unsigned long long highest = 0;
+    peak.measured = WIFEXITED(status) && WEXITSTATUS(status) == 0 &&
+                    std::sscanf(output.c_str(), "%llu %llu", &baseline, &highest) == 2;
+    peak.baselineKiB = baseline;
+    peak.peakKiB = highest;
     return peak;
 }
 
@@ -360,15 +393,8 @@ public:
         result.bytes = counts.bytes;
         if (settings.memory)
         {
-            // First, while this process holds nothing large.
-            result.parsePeak = PeakOfChild(
-                [&]
-                {
-                    FileBytes bytes = ReadFile(path);
-                    const auto tree = std::make_unique<Tree>();
-                    tree->parse<rapidxml::parse_declaration_node>(bytes.data.get());
-                });
-            result.importPeak = PeakOfChild([&] { Plugin::ImportFile(widePath, sink, &consider); });
+            result.parsePeak = PeakOfChild(kPeakOfParse, path);
+            result.importPeak = PeakOfChild(kPeakOfImport, path);
         }
         for (int round = 0; round < settings.rounds; ++round)
         {
@@ -444,7 +470,6 @@ private:
         std::unique_ptr<char[]> copy = CopyOf(source);
         auto tree = std::make_unique<Tree>();
         poolBytes = 0;
-        poolBlocks = 0;
         tree->set_allocator(CountingAllocate, CountingFree);
         tree->parse<rapidxml::parse_declaration_node>(copy.get());
         result.tree = MeasureTree(*tree);
@@ -664,6 +689,7 @@ int Main(int argc, char** argv)
     bool hostParse = false;
     bool noMemory = false;
     std::string importOnly;
+    std::vector<std::string> peakChild;
     app.add_option("--megabytes", settings.megabytes,
                    "document sizes in MiB, comma separated (default 10,100,400)")
         ->delimiter(',')
@@ -679,7 +705,12 @@ int Main(int argc, char** argv)
     app.add_flag("--no-memory", noMemory, "skip the peak-memory child processes");
     app.add_option("--import-only", importOnly,
                    "import this file --rounds times and print the times (for profilers)");
+    app.add_option("--peak-child", peakChild, "(internal) work and file of a memory child")
+        ->expected(2)
+        ->group("");
     CLI11_PARSE(app, argc, argv);
+    if (peakChild.size() == 2)
+        return ReportPeak(peakChild[0], peakChild[1]);
 
     if (small)
     {
