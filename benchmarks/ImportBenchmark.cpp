@@ -319,6 +319,10 @@ struct Check
 };
 
 // The host calls of one import against what the document holds; false on any difference.
+// Checks made and failed over the whole run.
+int checksPassed = 0;
+int checksFailed = 0;
+
 bool CallsMatch(const char* run, const HostCalls& calls, std::int64_t references,
                 const SyntheticCounts& counts)
 {
@@ -338,12 +342,20 @@ bool CallsMatch(const char* run, const HostCalls& calls, std::int64_t references
     for (const Check& check : checks)
     {
         if (check.seen == check.expected)
+        {
+            ++checksPassed;
             continue;
+        }
+        ++checksFailed;
         std::printf("MISMATCH in %s: %s called %llu times, the document asks for %llu\n", run,
                     check.name, static_cast<unsigned long long>(check.seen),
                     static_cast<unsigned long long>(check.expected));
         ok = false;
     }
+    if (references == 0)
+        ++checksPassed;
+    else
+        ++checksFailed;
     if (references != 0)
     {
         std::printf("MISMATCH in %s: %lld host references still held after the import\n", run,
@@ -791,6 +803,8 @@ int Main(int argc, char** argv)
         results.push_back(std::move(result));
     }
     PrintSummary(results);
+    // Each import's host calls against the document, counted like a test runner's cases.
+    std::printf("\nhost-call checks: %d passed, %d failed\n", checksPassed, checksFailed);
     if (!allMatch)
     {
         std::printf("\nFAILED: an import made other host calls than the document asks for\n");
