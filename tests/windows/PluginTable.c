@@ -132,16 +132,16 @@ static void CheckReferences(void* object)
 int main(void)
 {
     /* The DLL beside this program, by full path: no search order can substitute another. */
+    static const wchar_t kDllName[] = L"HexagonLandXML.dll";
     wchar_t path[MAX_PATH];
     const DWORD length = GetModuleFileNameW(NULL, path, MAX_PATH);
-    wchar_t* slash = wcsrchr(path, L'\\');
-    if (length == 0 || length >= MAX_PATH || slash == NULL ||
-        (size_t)(slash + 1 - path) + wcslen(L"HexagonLandXML.dll") >= MAX_PATH)
+    wchar_t* slash = length == 0 || length >= MAX_PATH ? NULL : wcsrchr(path, L'\\');
+    if (slash == NULL || (size_t)(slash + 1 - path) + sizeof kDllName / sizeof(wchar_t) > MAX_PATH)
     {
         fprintf(stderr, "FAILED: cannot tell this program's folder\n");
         return 1;
     }
-    wcscpy(slash + 1, L"HexagonLandXML.dll");
+    memcpy(slash + 1, kDllName, sizeof kDllName);
 
     HMODULE module = LoadLibraryW(path);
     if (module == NULL)
