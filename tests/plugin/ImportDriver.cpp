@@ -1,0 +1,212 @@
+// The import driver: the walk over the host's paths and what it reports for each file.
+
+#include "plugin/ImportDriver.h"
+#include "plugin/HResultError.h"
+#include "tests/support/TestImport.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <new>
+
+namespace
+{
+
+using namespace Plugin;
+using namespace std::string_literals;
+using Lines = std::vector<std::string>;
+
+const std::string kCannotOpen = R"(ReportError("Не удается открыть файл"))";
+const std::string kFormatError = R"(ReportError("Ошибка в формате файла"))";
+const std::string kFileResult = "SetFileResult(-1)";
+const std::string kHalfway = "SetProgress(50)";
+const std::string kDone = "SetProgress(100)";
+
+std::string BeginFile(const std::string& name)
+{
+    return "BeginFile(\"<dir>/" + name + "\")";
+}
+
+// Imports the host's paths; the enumerator's calls go to enumeratorCalls.
+Lines Import(const std::vector<std::u16string>& paths, IImportSink* sink = nullptr,
+             Lines* enumeratorCalls = nullptr)
+{
+    Host::RecordingHost host;
+    std::vector<WideString> hostPaths;
+    for (const std::u16string& path : paths)
+        hostPaths.push_back(Host::ToWideString(path));
+    Host::PathList list(hostPaths);
+    const bool setting = true;
+    ImportFiles(list, sink != nullptr ? *sink : host, &setting);
+    if (enumeratorCalls != nullptr)
+        *enumeratorCalls = list.Calls();
+    EXPECT_EQ(host.LiveObjects(), 0);
+    return host.Lines();
+}
+
+TEST(ImportDriver, EachKindOfFileGetsItsSequenceOfSinkCalls)
+{
+    const std::string file = BeginFile("document.xml");
+    const struct
+    {
+        const char* name;
+        std::string bytes;
+        Lines expected;
+    } rows[] = {
+        {"malformed", "<LandXML><Units>", {file, kFileResult, kFormatError, kDone}},
+        {"no LandXML root",
+         "<?xml version=\"1.0\"?><Other/>",
+         {file, kHalfway, kFileResult, kFormatError, kDone}},
+        {"LandXML document", "<LandXML version=\"1.2\"/>", {file, kHalfway, kDone}},
+        {"empty file", "", {file, kHalfway, kFileResult, kFormatError, kDone}},
+        {"zero byte in an element",
+         "<LandXML>\0</LandXML>"s,
+         {file, kFileResult, kFormatError, kDone}},
+        {"zero byte after the root", "<LandXML/>\n\0<unclosed>"s, {file, kHalfway, kDone}},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(Testing::SinkCalls(Testing::ImportDocument(row.bytes)), row.expected) << row.name;
+}
+
+TEST(ImportDriver, FilesThatCannotBeOpenedAreReportedAndTheNextIsImported)
+{
+    const Testing::TempFolder folder;
+    std::filesystem::create_directory(folder.Child("folder"));
+    const Lines lines = Testing::ImportPaths(
+        {folder.Child("missing.xml"), folder.Child("folder"), folder.Write("b.xml", "<LandXML/>")},
+        folder.Path());
+    EXPECT_EQ(Testing::SinkCalls(lines),
+              Lines({BeginFile("missing.xml"), kCannotOpen, BeginFile("folder"), kCannotOpen,
+                     BeginFile("b.xml"), kHalfway, kDone}));
+}
+
+TEST(ImportDriver, EnumeratorIsResetThenWalkedInTheHostsOrder)
+{
+    Lines calls;
+    EXPECT_TRUE(Import({}, nullptr, &calls).empty()) << "no path, no sink call";
+    EXPECT_EQ(calls, Lines({"Reset", "HasCurrent"}));
+    EXPECT_EQ(Import({u"a", u"b"}, nullptr, &calls),
+              Lines({R"(BeginFile("a"))", kCannotOpen, R"(BeginFile("b"))", kCannotOpen}));
+    EXPECT_EQ(calls, Lines({"Reset", "HasCurrent", "GetCurrent", "MoveNext", "HasCurrent",
+                            "GetCurrent", "MoveNext", "HasCurrent"}));
+}
+
+TEST(ImportDriver, BeginFileReceivesTheHostsPathExactly)
+{
+    const Testing::TempFolder folder;
+    folder.Write("document.xml", "<LandXML/>");
+    const std::u16string base = folder.Path().u16string();
+    const std::u16string paths[] = {base + u"/./document.xml", base + u"//missing.xml", u"",
+                                    u"relative/../нет.xml", u"\U0001D11E blank at the end "};
+    const Lines lines = Import({std::begin(paths), std::end(paths)});
+    Lines expected;
+    for (const std::u16string& path : paths)
+        expected.push_back("BeginFile(\"" + Host::ToUtf8(path) + "\")");
+    Lines begun;
+    std::copy_if(lines.begin(), lines.end(), std::back_inserter(begun),
+                 [](const std::string& line) { return line.rfind("BeginFile(", 0) == 0; });
+    EXPECT_EQ(begun, expected);
+    EXPECT_EQ(lines.at(1), kHalfway) << "the first path, spelled as given, imports";
+}
+
+// A sink that raises an error at BeginFile, AddPoint or one SetProgress, before the recording host
+// sees the call; every other call goes straight to the recording host.
+class FailingSink final : public IImportSink
+{
+public:
+    FailingSink(Host::RecordingHost& recording, std::string call, void (*raise)())
+        : host(recording), failingCall(std::move(call)), raiseError(raise)
+    {
+    }
+    void BeginFile(const WideChar* path) override
+    {
+        Check("BeginFile");
+        host.BeginFile(path);
+    }
+    void AddPoint(const WideChar* name) override
+    {
+        Check("AddPoint");
+        host.AddPoint(name);
+    }
+    void SetProgress(float percent) override
+    {
+        Check("SetProgress(" + std::to_string(static_cast<int>(percent)) + ")");
+        host.SetProgress(percent);
+    }
+    IValueParserFactory* GetValueParserFactory() override { return host.GetValueParserFactory(); }
+    ISinkExtension* GetExtension(int kind) override { return host.GetExtension(kind); }
+    void SetFileResult(int value) override { host.SetFileResult(value); }
+    void ReportWarning(const WideChar* value) override { host.ReportWarning(value); }
+    void ReportError(const WideChar* value) override { host.ReportError(value); }
+    void SetNorthing(double value) override { host.SetNorthing(value); }
+    void SetEasting(double value) override { host.SetEasting(value); }
+    void SetElevation(double value) override { host.SetElevation(value); }
+    void SetPlanType(int value) override { host.SetPlanType(value); }
+    void SetHeightType(int value) override { host.SetHeightType(value); }
+    void SetPointCode(const WideChar* value) override { host.SetPointCode(value); }
+    void SetStation(const WideChar* value) override { host.SetStation(value); }
+    void SetDate(const WideChar* value) override { host.SetDate(value); }
+    void SetInstrumentHeight(double value) override { host.SetInstrumentHeight(value); }
+    void SetTargetPoint(const WideChar* value) override { host.SetTargetPoint(value); }
+    void SetPressure(double value) override { host.SetPressure(value); }
+    void SetDryTemperature(double value) override { host.SetDryTemperature(value); }
+    void SetZenithAngle(double value) override { host.SetZenithAngle(value); }
+    void SetHorizontalAngle(double value) override { host.SetHorizontalAngle(value); }
+    void SetTargetHeight(double value) override { host.SetTargetHeight(value); }
+    void SetSlopeDistance(double value) override { host.SetSlopeDistance(value); }
+    void SetFace(int value) override { host.SetFace(value); }
+
+private:
+    void Check(const std::string& call)
+    {
+        if (call == failingCall)
+            raiseError();
+    }
+    Host::RecordingHost& host;
+    std::string failingCall;
+    void (*raiseError)();
+};
+
+TEST(ImportDriver, AnErrorFromTheSinkEndsTheWholeImportAndReleasesTheFilesState)
+{
+    const Testing::TempFolder folder;
+    const auto first =
+        folder.Write("first.xml", Testing::LandXml("<CgPoints><CgPoint name=\"P\"/></CgPoints>"));
+    const auto second = folder.Write("second.xml", "<LandXML/>");
+    const auto outOfMemory = [] { throw std::bad_alloc(); };
+    const auto failure = [] { throw HResultError(E_FAIL_HR); };
+    const std::pair<const char*, void (*)()> rows[] = {
+        {"BeginFile", failure},
+        {"SetProgress(50)", outOfMemory},
+        {"AddPoint", failure},
+        {"SetProgress(100)", outOfMemory},
+    };
+    for (const auto& [call, raise] : rows)
+    {
+        Host::RecordingHost host;
+        FailingSink sink(host, call, raise);
+        Host::PathList paths({Testing::HostPath(first), Testing::HostPath(second)});
+        const bool setting = true;
+        std::string raised = "nothing";
+        try
+        {
+            ImportFiles(paths, sink, &setting);
+        }
+        catch (const std::bad_alloc&)
+        {
+            raised = raise == +outOfMemory ? "the same" : "bad_alloc";
+        }
+        catch (const HResultError& error)
+        {
+            raised = raise == +failure && error.Code() == E_FAIL_HR ? "the same" : "HResultError";
+        }
+        EXPECT_EQ(raised, "the same") << call;
+        EXPECT_EQ(paths.Calls(), Lines({"Reset", "HasCurrent", "GetCurrent"}))
+            << call << ": the second path is not visited";
+        EXPECT_EQ(host.LiveObjects(), 0) << call << ": parsers left";
+        const Lines lines = host.Lines();
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), kDone), 0) << call;
+    }
+}
+
+} // namespace
