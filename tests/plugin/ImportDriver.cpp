@@ -4,9 +4,7 @@
 #include "plugin/HResultError.h"
 #include "tests/support/TestImport.h"
 
-#include <algorithm>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <new>
 
 namespace
@@ -96,17 +94,22 @@ TEST(ImportDriver, BeginFileReceivesTheHostsPathExactly)
     const Testing::TempFolder folder;
     folder.Write("document.xml", "<LandXML/>");
     const std::u16string base = folder.Path().u16string();
-    const std::u16string paths[] = {base + u"/./document.xml", base + u"//missing.xml", u"",
-                                    u"relative/../нет.xml", u"\U0001D11E blank at the end "};
-    const Lines lines = Import({std::begin(paths), std::end(paths)});
-    Lines expected;
+    const std::vector<std::u16string> paths = {base + u"/./document.xml", base + u"//missing.xml",
+                                               u"", u"relative/../нет.xml",
+                                               u"\U0001D11E blank at the end "};
+    Host::RecordingHost host;
+    std::vector<WideString> hostPaths;
     for (const std::u16string& path : paths)
-        expected.push_back("BeginFile(\"" + Host::ToUtf8(path) + "\")");
-    Lines begun;
-    std::copy_if(lines.begin(), lines.end(), std::back_inserter(begun),
-                 [](const std::string& line) { return line.rfind("BeginFile(", 0) == 0; });
-    EXPECT_EQ(begun, expected);
-    EXPECT_EQ(lines.at(1), kHalfway) << "the first path, spelled as given, imports";
+        hostPaths.push_back(Host::ToWideString(path));
+    Host::PathList list(hostPaths);
+    const bool setting = true;
+    ImportFiles(list, host, &setting);
+    std::vector<std::u16string> begun;
+    for (const Host::Call& call : host.Calls())
+        if (call.method == "BeginFile")
+            begun.push_back(std::get<Host::Text>(call.arguments.at(0)).value);
+    EXPECT_EQ(begun, paths);
+    EXPECT_EQ(host.Lines().at(1), kHalfway) << "the first path, spelled as given, imports";
 }
 
 // A sink that raises an error at BeginFile, AddPoint or one SetProgress, before the recording host
