@@ -1,0 +1,34 @@
+#pragma once
+
+// Allocation failures on demand, for the fuzz targets: the plug-in must let std::bad_alloc leave
+// the import cleanly wherever an allocation fails. The fuzz executables link the counting
+// operator new; every other build links a stand-in without it, and its tests skip the runs
+// that need it.
+
+#include <cstddef>
+
+namespace Fuzzing
+{
+
+// True when the global operator new of this program counts and can fail allocations.
+bool AllocationFailureAvailable();
+
+// From now on, on this thread, counts the allocations made outside host code. With failAt above
+// 0 the failAt-th of them raises std::bad_alloc instead of allocating.
+void StartCountingAllocations(std::size_t failAt);
+// Ends the counting; returns how many allocations were counted.
+std::size_t StopCountingAllocations();
+// True when the armed failure was raised since counting started; false again once it stops.
+bool AllocationFailureRaised();
+
+// While one exists on this thread, allocations are host code: neither counted nor failed.
+class HostCode
+{
+public:
+    HostCode();
+    ~HostCode();
+    HostCode(const HostCode&) = delete;
+    HostCode& operator=(const HostCode&) = delete;
+};
+
+} // namespace Fuzzing

@@ -1,0 +1,202 @@
+// Whole documents. Besides the checking host's rules, the plug-in's verdict is compared with the
+// XML parser's own: a document the parser rejects is reported malformed without progress 50; one
+// it accepts gets progress 50, and a format error exactly when it has no top-level LandXML
+// element; the version code follows the root's version attribute; an accepted document is never
+// nested deeper than the plug-in's limit.
+
+#include "document/NestingDepth.h"
+#include "fuzz/AllocationFailure.h"
+#include "fuzz/Targets.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <rapidxml/rapidxml.hpp>
+#include <utility>
+
+namespace Fuzzing
+{
+namespace
+{
+
+using XmlNode = rapidxml::xml_node<char>;
+
+std::uint64_t Fnv1a(const std::string& bytes)
+{
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char c : bytes)
+    {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+// The deepest element nesting of a tree, counted without recursion; the root element is 1.
+std::size_t ElementDepth(const XmlNode* document)
+{
+    std::size_t deepest = 0;
+    std::vector<std::pair<const XmlNode*, std::size_t>> pending;
+    for (const XmlNode* node = document->first_node(); node; node = node->next_sibling())
+        pending.emplace_back(node, 1);
+    while (!pending.empty())
+    {
+        const auto [node, depth] = pending.back();
+        pending.pop_back();
+        if (node->type() != rapidxml::node_element)
+            continue;
+        deepest = std::max(deepest, depth);
+        for (const XmlNode* child = node->first_node(); child; child = child->next_sibling())
+            pending.emplace_back(child, depth + 1);
+    }
+    return deepest;
+}
+
+int ExpectedVersion(const XmlNode* root)
+{
+    const auto* version = root->first_attribute("version");
+    if (version == nullptr)
+        return 12;
+    const char* text = version->value();
+    if (std::strcmp(text, "1.0") == 0)
+        return 10;
+    if (std::strcmp(text, "1.1") == 0)
+        return 11;
+    return 12;
+}
+
+void CompareWithParser(const std::string& bytes, const ImportRun& run, Findings& findings)
+{
+    if (run.files.size() != 1)
+    {
+        findings.push_back("one file imported as " + std::to_string(run.files.size()));
+        return;
+    }
+    const FileOutcome& file = run.files.front();
+    const std::size_t opens = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '<'));
+    // The parser recurses once per level: it may only read what the plug-in read already, or
+    // what cannot nest deeper than the plug-in's limit.
+    if (opens > Plugin::kMaxElementDepth && !file.parsed)
+        return;
+
+    std::vector<char> copy(bytes.begin(), bytes.end());
+    copy.push_back('\0');
+    const auto tree = std::make_unique<rapidxml::xml_document<char>>();
+    bool wellFormed = true;
+    try
+    {
+        tree->parse<rapidxml::parse_declaration_node>(copy.data());
+    }
+    catch (const rapidxml::parse_error&)
+    {
+        wellFormed = false;
+    }
+    if (!wellFormed)
+    {
+        if (file.parsed || !file.formatError)
+            findings.push_back("a document the XML parser rejects was not reported malformed");
+        return;
+    }
+    if (ElementDepth(tree.get()) > Plugin::kMaxElementDepth)
+    {
+        if (file.parsed)
+            findings.push_back("a document nested deeper than the limit was parsed");
+        return;
+    }
+    if (!file.parsed)
+    {
+        findings.push_back("a well-formed document was reported malformed before progress 50");
+        return;
+    }
+    const XmlNode* root = tree->first_node("LandXML");
+    if ((root == nullptr) != file.formatError)
+        findings.push_back(root == nullptr ? "a document without a LandXML root was imported"
+                                           : "a document with a LandXML root was refused");
+    if (root != nullptr && ExpectedVersion(root) != run.version)
+        findings.push_back("version code " + std::to_string(run.version) +
+                           " for a root whose "
+                           "version attribute gives " +
+                           std::to_string(ExpectedVersion(root)));
+}
+
+void Append(Findings& findings, const Findings& more, const char* run)
+{
+    for (const std::string& finding : more)
+        findings.push_back(std::string(run) + ": " + finding);
+}
+
+// The driver's import of the same bytes from a file, followed by a missing path: the file's
+// calls are those of the in-memory import, and the loop goes on after it.
+void CompareWithDriver(const std::string& bytes, const DocumentChoices& choices,
+                       const ImportRun& inMemory, Findings& findings)
+{
+    const std::filesystem::path document = WorkFolder() / "document.xml";
+    const std::filesystem::path missing = WorkFolder() / "missing.xml";
+    {
+        std::ofstream out(document, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    const ImportRun driven = ImportPaths({document, missing}, choices);
+    std::filesystem::remove(document);
+    Append(findings, driven.findings, "driver");
+    if (driven.errorLeft)
+        return;
+
+    std::vector<std::string> expected = inMemory.lines;
+    Host::Call begin;
+    begin.method = "BeginFile";
+    const Plugin::WideString missingPath = HostPath(missing);
+    begin.arguments = {Host::Text{std::u16string(missingPath.begin(), missingPath.end())}};
+    expected.push_back(Host::FormatCall(begin));
+    if (driven.lines.size() != expected.size() + 1 ||
+        !std::equal(expected.begin(), expected.end(), driven.lines.begin()))
+        findings.push_back("the driver's calls for the file differ from the in-memory import");
+    if (driven.files.size() != 2 || !driven.files.back().cannotOpen)
+        findings.push_back("the driver did not report the missing second path");
+    const std::vector<std::string> walk = {"Reset",      "HasCurrent", "GetCurrent", "MoveNext",
+                                           "HasCurrent", "GetCurrent", "MoveNext",   "HasCurrent"};
+    if (driven.enumeratorCalls != walk)
+        findings.push_back("the driver walked the paths in another order");
+}
+
+} // namespace
+
+Findings ImportDocument(const std::uint8_t* data, std::size_t size)
+{
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    // The host's choices come from the input, so that every input always runs the same way.
+    const std::uint64_t hash = Fnv1a(bytes);
+    DocumentChoices choices;
+    choices.host.pointExtension = (hash & 0x3) != 0;
+    choices.host.observationExtension = (hash & 0xC) != 0;
+    choices.considerPrismConstant = (hash & 0x10) != 0;
+
+    Findings findings;
+    const ImportRun clean = ParseBytes(bytes, choices);
+    Append(findings, clean.findings, "import");
+    if (clean.errorLeft)
+        findings.push_back("an error left the import of a document in memory: " + clean.error);
+    else
+        CompareWithParser(bytes, clean, findings);
+
+    if (AllocationFailureAvailable() && clean.allocations > 0)
+    {
+        DocumentChoices failing = choices;
+        failing.failAt = 1 + static_cast<std::size_t>(hash >> 8) % clean.allocations;
+        const ImportRun run = ParseBytes(bytes, failing);
+        Append(findings, run.findings, "allocation failure");
+        if (run.failureRaised && !run.errorLeft)
+            findings.push_back("allocation failure " + std::to_string(failing.failAt) + " of " +
+                               std::to_string(clean.allocations) + " did not end the import");
+        if (run.errorLeft && !run.failureRaised)
+            findings.push_back("an error left the import before the allocation failure: " +
+                               run.error);
+    }
+
+    if (((hash >> 5) & 0xF) == 0)
+        CompareWithDriver(bytes, choices, clean, findings);
+    return findings;
+}
+
+} // namespace Fuzzing

@@ -1,0 +1,71 @@
+#pragma once
+
+// The fuzz targets as plain functions: each takes one input and returns what the plug-in did
+// wrong with it, empty when every property held. libFuzzer calls them through FuzzEntry.cpp
+// (one executable per target); the test suite replays their seed corpora through the same
+// functions (tests/hostile/FuzzCorpusReplay.cpp).
+
+#include "fuzz/CheckingHost.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace Fuzzing
+{
+
+// Whole documents: parsed in place by CLandXMLImporter as the import driver does, with the
+// checking host, compared with the XML parser's own verdict; again with an allocation failure
+// at a point chosen from the input (where the build can fail allocations); and now and then
+// through the driver from a file.
+Findings ImportDocument(const std::uint8_t* data, std::size_t size);
+
+// Text decoding under both code pages: Platform::MultiByteToWide and CLandXMLImporter::ToWide.
+Findings DecodeText(const std::uint8_t* data, std::size_t size);
+
+// ConvertAngle in both angular units with the host's angle parser.
+Findings ConvertAngleText(const std::uint8_t* data, std::size_t size);
+
+// ReadPointCoordinates with the host's distance parser.
+Findings SplitCoordinates(const std::uint8_t* data, std::size_t size);
+
+// ---- Shared by the targets and the hostile-input tests -------------------------------------
+
+// A folder of this process for documents the targets import from files. It holds the image
+// files Images/IMG1.jpg and pics/IMG2.jpg so that image references can be found.
+const std::filesystem::path& WorkFolder();
+
+// A path as the host hands it to the plug-in, with the platform's own separators.
+Plugin::WideString HostPath(const std::filesystem::path& path);
+
+struct DocumentChoices
+{
+    CheckingOptions host;
+    bool considerPrismConstant = true;
+    std::size_t failAt = 0; // the allocation that fails, counted from 1; 0 for none
+};
+
+struct ImportRun
+{
+    Findings findings;                        // the checking host's and the run's own
+    std::vector<FileOutcome> files;           // one per BeginFile
+    std::vector<std::string> lines;           // sink and extension calls
+    std::vector<std::string> enumeratorCalls; // the path enumerator's calls
+    bool errorLeft = false;                   // an error left the import
+    std::string error;           // its kind: "std::bad_alloc", "HResultError 0x8007000E"
+    bool failureRaised = false;  // the armed allocation failure was raised
+    std::size_t allocations = 0; // allocations counted outside host code
+    int version = 0;             // the importer's version code after ParseDocument
+};
+
+// One file as the driver imports it (BeginFile, the bytes parsed in place by a new
+// CLandXMLImporter for WorkFolder()/document.xml, progress 100), without writing a file.
+ImportRun ParseBytes(const std::string& bytes, const DocumentChoices& choices = {});
+
+// One import of the paths through the driver (Plugin::ImportFiles).
+ImportRun ImportPaths(const std::vector<std::filesystem::path>& paths,
+                      const DocumentChoices& choices = {});
+
+} // namespace Fuzzing

@@ -1,0 +1,29 @@
+#pragma once
+
+// Helpers shared by the hostile-input tests.
+
+#include "fuzz/Targets.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace Hostile
+{
+
+std::string ReadBytes(const std::filesystem::path& path);
+
+// The golden documents and the example documents of the repository.
+std::vector<std::filesystem::path> SampleDocuments();
+
+// The run's findings, and anything that left the import, as one text for a failure message;
+// empty when there is nothing to report.
+std::string Problems(const Fuzzing::ImportRun& run);
+
+// The trace line of a sink call with one text argument.
+std::string TextCall(const char* method, const std::u16string& text);
+
+// A document's text in UTF-16, little or big endian, with or without the byte-order mark.
+std::string Utf16(const std::string& utf8, bool bigEndian, bool byteOrderMark);
+
+} // namespace Hostile
