@@ -1,9 +1,13 @@
 // The import driver: the walk over the host's paths and what it reports for each file.
 
 #include "plugin/ImportDriver.h"
+#include "platform/ChildProcess.h"
 #include "plugin/HResultError.h"
 #include "tests/support/TestImport.h"
 
+#include <chrono>
+#include <fstream>
+#include <future>
 #include <gtest/gtest.h>
 #include <new>
 
@@ -110,6 +114,24 @@ TEST(ImportDriver, BeginFileReceivesTheHostsPathExactly)
             begun.push_back(std::get<Host::Text>(call.arguments.at(0)).value);
     EXPECT_EQ(begun, paths);
     EXPECT_EQ(host.Lines().at(1), kHalfway) << "the first path, spelled as given, imports";
+}
+
+TEST(ImportDriver, ANamedPipeIsReportedAsUnopenableWithoutBlocking)
+{
+    const Testing::TempFolder folder;
+    const std::filesystem::path pipe = folder.Child("pipe.xml");
+    if (!Platform::CreateFifo(pipe))
+        GTEST_SKIP() << "no named pipes here";
+    std::future<Lines> import =
+        std::async(std::launch::async,
+                   [&] { return Import({Host::FromWide(Testing::HostPath(pipe).c_str())}); });
+    if (import.wait_for(std::chrono::seconds(10)) != std::future_status::ready)
+    {
+        std::ofstream{pipe}; // a writer that comes and goes lets a blocked reader go on
+        import.wait();
+        FAIL() << "the import blocked on a named pipe";
+    }
+    EXPECT_EQ(import.get().at(1), kCannotOpen);
 }
 
 // A sink that raises an error at BeginFile, AddPoint or one SetProgress, before the recording host
