@@ -20,15 +20,23 @@ bool Contains(const WideString& text, const WideChar* part)
     return text.find(part) != WideString::npos;
 }
 
-// Converts length bytes plus their terminator; raises the system error when the conversion
-// fails for any reason other than a buffer that was too small.
+// The characters a conversion wrote, up to the first zero the text may hold.
+WideString Written(const WideChar* characters, int written)
+{
+    const WideChar* end = std::find(characters, characters + written, WideChar(0));
+    return WideString(characters, end);
+}
+
+// Converts exactly the text's bytes, without the byte after them: a converter could take a
+// terminator into an incomplete sequence at the end. Raises the system error when the
+// conversion fails for any reason other than a buffer that was too small.
 WideString Convert(Platform::CodePage codePage, const char* text, std::size_t length)
 {
     // Nothing after a zero byte can reach the result.
     length = static_cast<std::size_t>(std::find(text, text + length, '\0') - text);
     if (length >= static_cast<std::size_t>(INT_MAX))
         throw std::bad_alloc();
-    const int byteCount = static_cast<int>(length) + 1;
+    const int byteCount = static_cast<int>(length);
 
     // Pure ASCII means the same characters under either code page.
     bool ascii = true;
@@ -44,7 +52,7 @@ WideString Convert(Platform::CodePage codePage, const char* text, std::size_t le
         const int written =
             Platform::MultiByteToWide(codePage, text, byteCount, local, kLocalCapacity);
         if (written > 0)
-            return WideString(local);
+            return Written(local, written);
         if (Platform::SystemError() != Platform::kErrorInsufficientBuffer)
             throw HResultError(HResultFromSystemError(Platform::SystemError()));
     }
@@ -62,7 +70,7 @@ WideString Convert(Platform::CodePage codePage, const char* text, std::size_t le
     }
     if (written == 0)
         throw HResultError(HResultFromSystemError(Platform::SystemError()));
-    return WideString(heap.get());
+    return Written(heap.get(), written);
 }
 
 } // namespace

@@ -41,6 +41,9 @@ WideString DateOf(const WideString& stamp)
 
 void CLandXMLImporter::ReadCgPoints(const Node* cgPoints)
 {
+    // The parser sets a node's last child only once it has a first one.
+    if (cgPoints->first_node() == nullptr)
+        return;
     for (const Node* child = cgPoints->last_node(); child != nullptr;
          child = child->previous_sibling())
     {
