@@ -1,5 +1,7 @@
 #include "platform/HostLibrary.h"
 
+#include "tools/host/RecordingHost.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <dlfcn.h>
@@ -50,35 +52,8 @@ std::string ArgumentUtf8(int index, char** argv)
 
 Plugin::WideString WidePath(const std::string& utf8)
 {
-    Plugin::WideString out;
-    for (std::size_t i = 0; i < utf8.size();)
-    {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        char32_t c = lead;
-        std::size_t length = 1;
-        if (lead >= 0xF0)
-            length = 4, c = lead & 0x07;
-        else if (lead >= 0xE0)
-            length = 3, c = lead & 0x0F;
-        else if (lead >= 0xC0)
-            length = 2, c = lead & 0x1F;
-        if (i + length > utf8.size())
-            length = 1;
-        for (std::size_t k = 1; k < length; ++k)
-            c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        i += length;
-        if (c >= 0x10000)
-        {
-            c -= 0x10000;
-            out += static_cast<char16_t>(0xD800 + (c >> 10));
-            out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-        }
-        else
-        {
-            out += static_cast<char16_t>(c);
-        }
-    }
-    return out;
+    // The host's own UTF-8 decoder; the text type here is UTF-16 already.
+    return Host::ToWideString(Host::FromUtf8(utf8));
 }
 
 } // namespace Platform
