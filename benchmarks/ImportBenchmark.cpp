@@ -98,7 +98,7 @@ FileBytes ReadFile(const std::string& path)
         throw std::runtime_error("cannot find the size of " + path);
     }
     bytes.size = static_cast<std::size_t>(end);
-    bytes.data.reset(new char[bytes.size + 1]());
+    bytes.data.reset(new char[bytes.size + 1]);
     const std::size_t read = std::fread(bytes.data.get(), 1, bytes.size, file);
     std::fclose(file);
     if (read != bytes.size)

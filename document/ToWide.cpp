@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <memory>
 #include <new>
 
 namespace Plugin
@@ -20,17 +19,17 @@ bool Contains(const WideString& text, const WideChar* part)
     return text.find(part) != WideString::npos;
 }
 
-// The characters a conversion wrote, up to the first zero the text may hold.
-WideString Written(const WideChar* characters, int written)
+// Ends the text at the first zero a conversion wrote: nothing after it can reach the host.
+void EndAtZero(WideText& text, const WideChar* characters, int written)
 {
     const WideChar* end = std::find(characters, characters + written, WideChar(0));
-    return WideString(characters, end);
+    text.Resize(static_cast<std::size_t>(end - characters));
 }
 
 // Converts exactly the text's bytes, without the byte after them: a converter could take a
 // terminator into an incomplete sequence at the end. Raises the system error when the
 // conversion fails for any reason other than a buffer that was too small.
-WideString Convert(Platform::CodePage codePage, const char* text, std::size_t length)
+WideText Convert(Platform::CodePage codePage, const char* text, std::size_t length)
 {
     // Nothing after a zero byte can reach the result.
     length = static_cast<std::size_t>(std::find(text, text + length, '\0') - text);
@@ -38,39 +37,38 @@ WideString Convert(Platform::CodePage codePage, const char* text, std::size_t le
         throw std::bad_alloc();
     const int byteCount = static_cast<int>(length);
 
-    // Pure ASCII means the same characters under either code page.
-    bool ascii = true;
-    for (std::size_t i = 0; i < length && ascii; ++i)
-        ascii = static_cast<unsigned char>(text[i]) < 0x80;
-    if (ascii)
-        return WideString(text, text + length);
-
-    constexpr int kLocalCapacity = 128;
-    WideChar local[kLocalCapacity];
-    if (byteCount <= kLocalCapacity)
+    // Pure ASCII means the same characters under either code page: widened as they are
+    // checked, in one pass.
+    WideText result;
+    WideChar* out = result.Room(length);
+    unsigned char seen = 0;
+    for (std::size_t i = 0; i < length; ++i)
     {
-        const int written =
-            Platform::MultiByteToWide(codePage, text, byteCount, local, kLocalCapacity);
-        if (written > 0)
-            return Written(local, written);
-        if (Platform::SystemError() != Platform::kErrorInsufficientBuffer)
-            throw HResultError(HResultFromSystemError(Platform::SystemError()));
+        const unsigned char byte = static_cast<unsigned char>(text[i]);
+        seen |= byte;
+        out[i] = static_cast<WideChar>(byte);
     }
-    int capacity = byteCount;
-    std::unique_ptr<WideChar[]> heap(new WideChar[static_cast<std::size_t>(capacity)]);
-    int written = Platform::MultiByteToWide(codePage, text, byteCount, heap.get(), capacity);
+    if (seen < 0x80)
+    {
+        result.Resize(length);
+        return result;
+    }
+
+    // Neither code page makes more characters than bytes.
+    int written = Platform::MultiByteToWide(codePage, text, byteCount, out, byteCount);
     if (written == 0 && Platform::SystemError() == Platform::kErrorInsufficientBuffer)
     {
-        capacity = Platform::MultiByteToWide(codePage, text, byteCount, nullptr, 0);
+        const int capacity = Platform::MultiByteToWide(codePage, text, byteCount, nullptr, 0);
         if (capacity > 0)
         {
-            heap.reset(new WideChar[static_cast<std::size_t>(capacity)]);
-            written = Platform::MultiByteToWide(codePage, text, byteCount, heap.get(), capacity);
+            out = result.Room(static_cast<std::size_t>(capacity));
+            written = Platform::MultiByteToWide(codePage, text, byteCount, out, capacity);
         }
     }
     if (written == 0)
         throw HResultError(HResultFromSystemError(Platform::SystemError()));
-    return Written(heap.get(), written);
+    EndAtZero(result, out, written);
+    return result;
 }
 
 } // namespace
@@ -86,16 +84,26 @@ void CLandXMLImporter::SetEncoding(WideString declared)
     ansiCodePage = UsesAnsiCodePage(encoding);
 }
 
-WideString CLandXMLImporter::ToWide(const char* text) const
+WideText CLandXMLImporter::ToWideText(const char* text) const
 {
     text = TextOf(text);
-    return ToWide(text, std::strlen(text));
+    return ToWideText(text, std::strlen(text));
+}
+
+WideText CLandXMLImporter::ToWideText(const char* text, std::size_t length) const
+{
+    return Convert(ansiCodePage ? Platform::CodePage::ThreadAnsi : Platform::CodePage::Utf8, text,
+                   length);
+}
+
+WideString CLandXMLImporter::ToWide(const char* text) const
+{
+    return WideString(ToWideText(text).View());
 }
 
 WideString CLandXMLImporter::ToWide(const char* text, std::size_t length) const
 {
-    return Convert(ansiCodePage ? Platform::CodePage::ThreadAnsi : Platform::CodePage::Utf8, text,
-                   length);
+    return WideString(ToWideText(text, length).View());
 }
 
 } // namespace Plugin

@@ -3,6 +3,7 @@
 #include "import/LandXMLImporter.h"
 #include "import/NumberText.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -16,7 +17,7 @@ namespace
 // The leading number of a text as the C library's wcstod reads it (blanks, sign, digits,
 // decimal part, exponent; 0 without digits). The text holds no '.', so the decimal point of the
 // current locale cannot take part: every character that could be one stops the number.
-double LeadingNumber(const WideString& text)
+double LeadingNumber(WideView text)
 {
     std::string narrow;
     narrow.reserve(text.size());
@@ -44,7 +45,7 @@ double ReduceDegrees(double degrees)
 // The degrees re-spelled: the reduced number with 12 significant digits. Degrees written as up to
 // 15 plain digits are integers held exactly, so the reduction is integer arithmetic and the
 // number is written as its digits, as the general format writes such an integer.
-WideString RespellDegrees(const WideString& degrees)
+void AppendRespelledDegrees(WideText& text, WideView degrees)
 {
     constexpr std::size_t kExactDigits = 15;
     bool digits = !degrees.empty() && degrees.size() <= kExactDigits;
@@ -55,41 +56,58 @@ WideString RespellDegrees(const WideString& degrees)
         digits = c >= '0' && c <= '9';
         value = value * 10 + static_cast<std::uint64_t>(c - '0');
     }
-    WideString text;
     if (!digits)
     {
         AppendGeneral12(text, ReduceDegrees(LeadingNumber(degrees)));
-        return text;
+        return;
     }
     if (value > 360)
         value = value % 360 == 0 ? 360 : value % 360;
-    const std::string written = std::to_string(value);
-    return WideString(written.begin(), written.end());
+    char written[24];
+    const std::to_chars_result result = std::to_chars(written, written + sizeof written, value);
+    for (const char* c = written; c != result.ptr; ++c)
+        text += static_cast<WideChar>(*c);
 }
 
 } // namespace
 
-bool CLandXMLImporter::ConvertAngle(const WideString& text, double& value) const
+bool CLandXMLImporter::ConvertAngle(WideView text, double& value) const
 {
     value = 0.0;
-    WideString copy = text;
+    WideText respelled;
+    WideView angle = text;
     if (angularUnit == 1)
     {
-        std::size_t point = copy.find(WideChar('.'));
-        if (point != WideString::npos && point + 4 < copy.size())
+        // ddd.mmss…: the degrees reduced, then the minutes and the seconds as ddd.mm.ss…
+        std::size_t point = angle.find(WideChar('.'));
+        WideText reduced;
+        if (point != WideView::npos && point + 4 < angle.size())
         {
-            copy.replace(0, point, RespellDegrees(copy.substr(0, point)));
+            AppendRespelledDegrees(reduced, angle.substr(0, point));
+            reduced += angle.substr(point);
+            angle = reduced;
         }
-        point = copy.find(WideChar('.'));
-        if (point != WideString::npos && point + 4 < copy.size())
+        point = angle.find(WideChar('.'));
+        if (point != WideView::npos && point + 4 < angle.size())
         {
-            copy.insert(point + 3, 1, WideChar('.'));
-            copy.insert(point + 6, 1, WideChar('.'));
+            respelled += angle.substr(0, point + 3);
+            respelled += WideChar('.');
+            respelled += angle.substr(point + 3, 2);
+            respelled += WideChar('.');
+            respelled += angle.substr(point + 5);
+        }
+        else
+        {
+            respelled += angle;
         }
     }
-    if (angleParser.Parse(copy, &value))
+    else
+    {
+        respelled += angle;
+    }
+    if (angleParser.Parse(respelled, &value))
         return true;
-    if (copy.find(WIDE_TEXT("6.28318530718")) != WideString::npos)
+    if (respelled.View().find(WIDE_TEXT("6.28318530718")) != WideView::npos)
     {
         // A full circle in radians is the zero direction.
         value = 0.0;

@@ -7,27 +7,53 @@ namespace Plugin
 
 CLandXMLImporter::CLandXMLImporter(IImportSink* hostSink, const bool* setting,
                                    const WideString& path)
-    : sink(hostSink), considerPrismConstant(setting)
+    : sink(hostSink), tpsCorrections(arena), reflectorConstants(arena), points(arena),
+      stations(arena), images(arena), considerPrismConstant(setting), knownImages(arena),
+      knownFolders(arena)
 {
     const std::size_t separator = path.rfind(Platform::kDirectorySeparator);
     if (separator != WideString::npos)
         folder.assign(path, 0, separator + 1);
 }
 
-void ImageTable::Add(const WideString& key, ImageRecord record)
+ImageTable::ImageTable(TextArena& memory) : arena(memory), byKey(memory), firstByName(memory) {}
+
+void ImageTable::Add(WideView key, const ImageRecord& record)
 {
-    const Records::iterator added = records.emplace(key, std::move(record));
-    // A record sorts before the known first of its name only when its key is smaller: among
+    Entry* added = arena.Allocate<Entry>(1);
+    new (added) Entry{record, nullptr};
+    Chain* chain = byKey.Find(key);
+    WideView keptKey;
+    if (chain == nullptr)
+    {
+        keptKey = arena.Keep(key);
+        byKey.Insert(keptKey, Chain{keptKey, added, added});
+    }
+    else
+    {
+        keptKey = chain->key;
+        chain->last = chain->last->next = added;
+    }
+
+    // A record comes before the known first of its name only when its key is smaller: among
     // equal keys the earlier record stays first.
-    const auto [known, inserted] = firstByName.try_emplace(added->second.name, added);
-    if (!inserted && added->first < known->second->first)
-        known->second = added;
+    First* known = firstByName.Find(record.name);
+    if (known == nullptr)
+        firstByName.Insert(added->record.name, First{keptKey, &added->record});
+    else if (keptKey < known->key)
+        *known = First{keptKey, &added->record};
 }
 
-ImageRecord* ImageTable::FindByName(const WideString& name)
+ImageRecord* ImageTable::FindByName(WideView name)
 {
-    const auto found = firstByName.find(name);
-    return found != firstByName.end() ? &found->second->second : nullptr;
+    const First* found = firstByName.Find(name);
+    return found != nullptr ? found->record : nullptr;
+}
+
+const ImageTable::Entry* ImageTable::Find(WideView key) const
+{
+    const Chain* chain = byKey.Find(key);
+    return chain != nullptr ? chain->first : nullptr;
 }
 
 void CLandXMLImporter::ReadLandXML(const Node* root)

@@ -1,13 +1,12 @@
 #pragma once
 
 #include "document/Lookup.h"
+#include "document/WideText.h"
+#include "import/Tables.h"
 #include "plugin/HostInterfaces.h"
 
-#include <map>
 #include <optional>
-#include <unordered_map>
-#include <utility>
-#include <vector>
+#include <string>
 
 namespace Plugin
 {
@@ -31,10 +30,11 @@ public:
     IValueParser* Get() const { return object; }
 
     // True leaves the parsed value in *value. Without a parser nothing parses.
-    bool Parse(const WideString& text, double* value) const
+    bool Parse(const WideChar* text, double* value) const
     {
-        return object != nullptr && object->Parse(text.c_str(), value);
+        return object != nullptr && object->Parse(text, value);
     }
+    bool Parse(const WideText& text, double* value) const { return Parse(text.c_str(), value); }
 
 private:
     IValueParser* object = nullptr;
@@ -42,21 +42,21 @@ private:
 
 using OptionalNumber = std::optional<double>;
 
-// What the extension and the plan features know of a point, by point name.
+// What the extension and the plan features know of a point, by point name. Its texts live in
+// the importer's arena.
 struct PointRecord
 {
-    std::vector<std::pair<WideString, WideString>> attributes; // feature attributes, in order
-    WideString code;
-    WideString lineworkCode; // stored, never sent
-    WideString subclass;     // "GPS phase" selects points of other roles
-    std::vector<WideString> lineCodes;
+    KeptText attributes;   // " /name=value" for each feature attribute, in order; empty without any
+    GrowingText code;      // extended by the curves through the point
+    bool gpsPhase = false; // subclass "GPS phase" selects points of other roles
+    ArenaList<KeptText> lineCodes;
 };
 
 // An onboard image of an extension point or setup.
 struct ImageRecord
 {
-    WideString name;
-    WideString path; // relative to the document's folder, as found; empty when missing
+    KeptText name;
+    KeptText path; // relative to the document's folder, as found; empty when missing
     double distance = 0.0;
     double horizontalAngle = 0.0;
     double zenithAngle = 0.0;
@@ -64,8 +64,8 @@ struct ImageRecord
 
 struct StationEntry
 {
-    WideString stationName;
-    WideString instrumentDetailsID;
+    KeptText stationName;
+    KeptText instrumentDetailsID;
     double instrumentHeight = 0.0;
 };
 
@@ -77,28 +77,43 @@ struct TpsCorrection
     OptionalNumber atmosphericScale; // ppm / 1000
 };
 
-// Tables keep the first entry per key; keys are ordered by UTF-16 code units.
-template <typename Value> using Table = std::map<WideString, Value>;
-
-// The images keep every record; equal keys stay in insertion order. Alongside, the first record
-// in table order for each image name, so that a search by name need not walk the table.
+// The images, by the id of their point, keep every record; the records of one id stay in the
+// order they were added. The table's order is that of the ids as UTF-16 code units, then of
+// addition; a search by name returns the first record in that order, from an index kept as the
+// records arrive instead of a walk of the table.
 class ImageTable
 {
 public:
-    using Records = std::multimap<WideString, ImageRecord>;
-
-    void Add(const WideString& key, ImageRecord record);
-    // The first record, in table order, whose name equals name; null when there is none.
-    ImageRecord* FindByName(const WideString& name);
-    std::pair<Records::iterator, Records::iterator> EqualRange(const WideString& key)
+    struct Entry
     {
-        return records.equal_range(key);
-    }
-    const Records& All() const { return records; }
+        ImageRecord record;
+        Entry* next;
+    };
+
+    explicit ImageTable(TextArena& arena);
+
+    void Add(WideView key, const ImageRecord& record);
+    // The first record, in table order, whose name equals name; null when there is none.
+    ImageRecord* FindByName(WideView name);
+    // The first of the records added under key, the others following through next.
+    const Entry* Find(WideView key) const;
 
 private:
-    Records records;
-    std::map<WideString, Records::iterator> firstByName;
+    struct Chain
+    {
+        WideView key;
+        Entry* first;
+        Entry* last;
+    };
+    struct First
+    {
+        WideView key;
+        ImageRecord* record;
+    };
+
+    TextArena& arena;
+    Table<WideView, Chain> byKey;
+    Table<WideView, First> firstByName;
 };
 
 // The state of one file's import. Every reader is an operation of it; they meet only through
@@ -114,27 +129,31 @@ public:
     // Document reading. The buffer is parsed in place and must outlive the call.
     void ParseDocument(char* buffer);
     void ReportFormatError();
+    WideText ToWideText(const char* text) const;
+    WideText ToWideText(const char* text, std::size_t length) const;
     WideString ToWide(const char* text) const;
     WideString ToWide(const char* text, std::size_t length) const;
 
     // Dispatch and units.
     void ReadLandXML(const Node* root);
     void ReadUnits(const Node* units);
-    bool ConvertAngle(const WideString& text, double& value) const;
+    bool ConvertAngle(WideView text, double& value) const;
 
     // Points.
     void ReadCgPoints(const Node* cgPoints);
-    bool ReadFeature(const Node* feature, PointRecord& record) const;
-    void ReadPointCoordinates(const WideString& text);
-    void ReadExtensionPoints(const Node* extension);
-    bool ReadImageReference(ImageRecord& record, const Node* reference);
+    bool ReadFeature(const Node* feature, PointRecord& record);
+    void ReadPointCoordinates(WideView text);
+    // The second pass only reports: its image records would never be read.
+    void ReadExtensionPoints(const Node* extension, bool keepImages);
+    // Fills *record when it is not null. False when the reference lacks a name, location or format.
+    bool ReadImageReference(ImageRecord* record, const Node* reference);
 
     // Survey.
     void ReadSurvey(const Node* survey);
     void ReadInstrumentSetup(const Node* setup);
     void ReadObservationGroup(const Node* group);
-    void ActivateStation(WideString setupId);
-    void ReadRawObservation(WideString setupId, const Node* observation);
+    void ActivateStation(WideView setupId);
+    void ReadRawObservation(WideView setupId, const Node* observation);
     void SendImageNote(const ImageRecord& image);
 
     // Plan features.
@@ -154,14 +173,15 @@ public:
     int AngularUnit() const { return angularUnit; }
 
     IImportSink* sink;
+    TextArena arena; // before the tables, which live in it
     ParserReference distanceParser;
     ParserReference angleParser;
     ParserReference temperatureParser;
     ParserReference pressureParser;
-    Table<TpsCorrection> tpsCorrections;
-    Table<OptionalNumber> reflectorConstants;
-    Table<PointRecord> points;
-    Table<StationEntry> stations;
+    Table<WideView, TpsCorrection> tpsCorrections;
+    Table<WideView, OptionalNumber> reflectorConstants;
+    Table<WideView, PointRecord> points;
+    Table<WideView, StationEntry> stations;
     int angularUnit = 1;
     ImageTable images;
     WideString folder;
@@ -171,14 +191,31 @@ public:
     // The declared encoding; setting it also decides the code page of every later ToWide.
     void SetEncoding(WideString declared);
 
-    // True when something exists at path. Answers are kept for the rest of this file's import:
-    // both extension passes look for the same image files.
-    bool PathExists(const WideString& path);
-
 private:
+    enum class ImageLocation : unsigned char
+    {
+        AtLocation, // location/name.format
+        InImages,   // Images/name.format
+        Missing
+    };
+    // Where the image file of a reference is, its paths in locationPath and imagesPath. Both
+    // extension passes look for the same files, so the answer is kept, by reference, for the
+    // rest of this file's import.
+    ImageLocation LocateImage(const Node* reference, bool plainFileName);
+    // True when a file at relativePath can exist: when the text after its last "/" names a file
+    // (plainFileName), a folder that is not there holds no file, and the folders are looked for
+    // once each.
+    bool FileExists(WideView relativePath, bool plainFileName);
+    void ReportMissingFile(const std::string& relativePath);
+
     WideString encoding;
-    std::unordered_map<WideString, bool> knownPaths;
     bool ansiCodePage = false; // decided once per declared encoding, not per conversion
+    Table<const Node*, ImageLocation> knownImages;
+    Table<WideView, bool> knownFolders;
+    // Reused for every image reference: paths as the document spells them, and the warning.
+    std::string locationPath;
+    std::string imagesPath;
+    WideString warning;
 };
 
 // True when a declared encoding selects the thread's ANSI code page (it names 1251 or 1252).
@@ -186,10 +223,13 @@ bool UsesAnsiCodePage(const WideString& encoding);
 
 // The setup id an observation group refers to: in LandXML 1.2 a leading "o" of an id of two or
 // more characters is dropped.
-WideString SetupIdOfGroup(int version, WideString id);
+WideView SetupIdOfGroup(int version, WideView id);
 
-// The code text of a point: the first non-empty line code or base, the attributes, then the
-// remaining line codes.
-WideString ComposePointCode(const WideString& base, const PointRecord& record);
+// The code text of a point, into code: the first non-empty line code or base, the attributes,
+// then the remaining line codes.
+void ComposePointCode(WideView base, const PointRecord& record, WideText& code);
+
+// Appends one feature attribute to the attribute text of a point record.
+void AppendFeatureAttribute(WideText& attributes, WideView name, WideView value);
 
 } // namespace Plugin

@@ -5,13 +5,29 @@
 namespace Plugin
 {
 
-void AppendGeneral12(WideString& text, double value)
+namespace
 {
-    // to_chars with a precision is specified as printf in the C locale.
+
+// to_chars with a precision is specified as printf in the C locale.
+template <typename Text> void Append(Text& text, double value)
+{
     char digits[64];
     const std::to_chars_result result =
         std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, 12);
-    text.append(digits, result.ptr);
+    for (const char* c = digits; c != result.ptr; ++c)
+        text += static_cast<WideChar>(*c);
+}
+
+} // namespace
+
+void AppendGeneral12(WideString& text, double value)
+{
+    Append(text, value);
+}
+
+void AppendGeneral12(WideText& text, double value)
+{
+    Append(text, value);
 }
 
 } // namespace Plugin

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/WideText.h"
 #include "plugin/HostInterfaces.h"
 
 namespace Plugin
@@ -9,5 +10,6 @@ namespace Plugin
 // no trailing zeros, exponent form below 1e-4 and from 1e12 on. The user's regional settings
 // never change it.
 void AppendGeneral12(WideString& text, double value);
+void AppendGeneral12(WideText& text, double value);
 
 } // namespace Plugin

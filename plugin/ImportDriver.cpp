@@ -50,9 +50,12 @@ std::unique_ptr<char[]> ReadWholeFile(std::FILE* file)
         if (size >= std::numeric_limits<std::size_t>::max() ||
             size >= static_cast<std::uint64_t>(std::numeric_limits<std::ptrdiff_t>::max()))
             throw std::bad_alloc();
-        std::unique_ptr<char[]> buffer(new char[static_cast<std::size_t>(size) + 1]());
+        // Not cleared first: the read fills it, and a file that shrank meanwhile leaves only zeros
+        // after what was read.
+        const std::size_t capacity = static_cast<std::size_t>(size) + 1;
+        std::unique_ptr<char[]> buffer(new char[capacity]);
         const std::size_t read = ReadInto(file, buffer.get(), size);
-        buffer[read] = 0;
+        std::memset(buffer.get() + read, 0, capacity - read);
         return buffer;
     }
     // No size to be had: read what the stream gives, still ending in a zero byte.

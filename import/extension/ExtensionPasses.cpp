@@ -8,7 +8,7 @@ namespace Plugin
 
 void CLandXMLImporter::ReadExtensionFirstPass(const Node* extension)
 {
-    ReadExtensionPoints(extension);
+    ReadExtensionPoints(extension, true);
     ReadExtensionPlanFeatures(extension);
     for (const Node* survey = FindChild(extension, "Survey"); survey != nullptr;
          survey = NextSibling(survey, "Survey"))
@@ -27,7 +27,9 @@ void CLandXMLImporter::ReadExtensionFirstPass(const Node* extension)
 
 void CLandXMLImporter::ReadExtensionSecondPass(const Node* extension)
 {
-    ReadExtensionPoints(extension);
+    // The images are known from the first pass; the second one only reports the missing files
+    // again.
+    ReadExtensionPoints(extension, false);
     const Node* survey = FindChild(extension, "Survey");
     if (survey == nullptr)
         return;

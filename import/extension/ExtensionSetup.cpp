@@ -16,7 +16,7 @@ void CLandXMLImporter::ReadExtensionSetup(const Node* setup)
             const Attribute* target = FindAttribute(child, "targetPntRef");
             if (target == nullptr)
                 continue;
-            WideString key = ToWide(target->value());
+            const WideText key = ToWideText(target->value());
             if (key.empty())
                 continue;
             const Attribute* constant = FindAttribute(child, "reflectorConstant");
@@ -24,15 +24,16 @@ void CLandXMLImporter::ReadExtensionSetup(const Node* setup)
                 continue;
             double value = 0.0;
             OptionalNumber parsed;
-            if (distanceParser.Parse(ToWide(constant->value()), &value))
+            if (distanceParser.Parse(ToWideText(constant->value()), &value))
                 parsed = value;
-            reflectorConstants.emplace(std::move(key), parsed);
+            if (reflectorConstants.Find(key) == nullptr)
+                reflectorConstants.Insert(arena.Keep(key), parsed);
         }
         else if (NameIs(child, "TPSImage"))
         {
             const Node* reference = FindChild(child, "landxml:DocFileRef");
             const Attribute* nameAttribute = reference ? FindAttribute(reference, "name") : nullptr;
-            const WideString name = nameAttribute ? ToWide(nameAttribute->value()) : WideString();
+            const WideText name = nameAttribute ? ToWideText(nameAttribute->value()) : WideText();
 
             ImageRecord* image = name.empty() ? nullptr : images.FindByName(name);
             ImageRecord newImage;
@@ -41,7 +42,7 @@ void CLandXMLImporter::ReadExtensionSetup(const Node* setup)
             {
                 if (reference == nullptr)
                     continue;
-                ReadImageReference(newImage, reference);
+                ReadImageReference(&newImage, reference);
                 image = &newImage;
             }
             if (nameAttribute == nullptr)
@@ -49,10 +50,10 @@ void CLandXMLImporter::ReadExtensionSetup(const Node* setup)
 
             double angle = 0.0;
             if (const Attribute* horizontal = FindAttribute(child, "horizAngle"))
-                if (ConvertAngle(ToWide(horizontal->value()), angle))
+                if (ConvertAngle(ToWideText(horizontal->value()), angle))
                     image->horizontalAngle = angle;
             if (const Attribute* zenith = FindAttribute(child, "zenithAngle"))
-                if (ConvertAngle(ToWide(zenith->value()), angle))
+                if (ConvertAngle(ToWideText(zenith->value()), angle))
                     image->zenithAngle = angle;
 
             // An image no extension point lists belongs to the setup's station; it is sent once
@@ -61,7 +62,7 @@ void CLandXMLImporter::ReadExtensionSetup(const Node* setup)
             {
                 if (const Attribute* setupId = FindAttribute(setup, "uniqueID"))
                 {
-                    ActivateStation(ToWide(setupId->value()));
+                    ActivateStation(ToWideText(setupId->value()));
                     SendImageNote(*image);
                 }
             }

@@ -8,22 +8,23 @@ void CLandXMLImporter::ReadTpsCorrection(const Node* correction)
     const Attribute* details = FindAttribute(correction, "instrumentDetailsID");
     if (details == nullptr)
         return;
-    WideString key = ToWide(details->value());
+    const WideText key = ToWideText(details->value());
     if (key.empty())
         return;
     TpsCorrection record;
     double value = 0.0;
     // The parsers are called in this order: pressure, dry temperature, ppm.
     if (const Attribute* pressure = FindAttribute(correction, "pressure"))
-        if (pressureParser.Parse(ToWide(pressure->value()), &value))
+        if (pressureParser.Parse(ToWideText(pressure->value()), &value))
             record.pressure = value;
     if (const Attribute* temperature = FindAttribute(correction, "dryTemperature"))
-        if (temperatureParser.Parse(ToWide(temperature->value()), &value))
+        if (temperatureParser.Parse(ToWideText(temperature->value()), &value))
             record.dryTemperature = value;
     if (const Attribute* ppm = FindAttribute(correction, "atmosphericPPM"))
-        if (distanceParser.Parse(ToWide(ppm->value()), &value))
+        if (distanceParser.Parse(ToWideText(ppm->value()), &value))
             record.atmosphericScale = value / 1000.0;
-    tpsCorrections.emplace(std::move(key), record);
+    if (tpsCorrections.Find(key) == nullptr)
+        tpsCorrections.Insert(arena.Keep(key), record);
 }
 
 } // namespace Plugin

@@ -9,23 +9,32 @@ namespace
 
 struct LineCodeNames
 {
-    WideString name;   // "-" and the feature name with blanks as "_"; empty without a name
-    WideString prefix; // the feature name before its last "_"
+    WideText name;   // "-" and the feature name with blanks as "_"; empty without a name
+    WideText prefix; // the feature name before its last "_"
 };
 
-LineCodeNames NamesOf(const WideString& featureName)
+LineCodeNames NamesOf(WideView featureName)
 {
     LineCodeNames names;
     const std::size_t underscore = featureName.rfind(WideChar('_'));
-    if (underscore != WideString::npos)
-        names.prefix = featureName.substr(0, underscore);
-    WideString spaced = featureName;
-    for (WideChar& c : spaced)
-        if (c == WideChar(' '))
-            c = WideChar('_');
-    if (!spaced.empty())
-        names.name = WIDE_TEXT("-") + spaced;
+    if (underscore != WideView::npos)
+        names.prefix.Append(featureName.substr(0, underscore));
+    if (!featureName.empty())
+    {
+        names.name.Append(WideChar('-'));
+        for (const WideChar c : featureName)
+            names.name.Append(c == WideChar(' ') ? WideChar('_') : c);
+    }
     return names;
+}
+
+// A line code of a point: the point's own code or the prefix, and the feature's name.
+KeptText LineCode(TextArena& arena, WideView code, WideView name, WideView suffix)
+{
+    WideText line(code);
+    line.Append(name);
+    line.Append(suffix);
+    return arena.Keep(line);
 }
 
 } // namespace
@@ -41,7 +50,7 @@ void CLandXMLImporter::ReadExtensionPlanFeatures(const Node* extension)
 void CLandXMLImporter::ReadPlanFeature(const Node* feature, bool fromExtension)
 {
     const Attribute* nameAttribute = FindAttribute(feature, "name");
-    LineCodeNames names = NamesOf(nameAttribute ? ToWide(nameAttribute->value()) : WideString());
+    LineCodeNames names = NamesOf(nameAttribute ? ToWideText(nameAttribute->value()) : WideText());
     const Node* geometry = FindChild(feature, "CoordGeom");
     if (geometry == nullptr)
         return;
@@ -56,22 +65,21 @@ void CLandXMLImporter::ReadPlanFeature(const Node* feature, bool fromExtension)
                 const Attribute* reference = mid ? FindAttribute(mid, "pntRef") : nullptr;
                 if (reference == nullptr)
                     continue;
-                const auto point = points.find(ToWide(reference->value()));
-                if (point != points.end())
-                    point->second.code += names.name;
+                if (PointRecord* point = points.Find(ToWideText(reference->value())))
+                    point->code.Append(arena, names.name);
             }
             else if (NameIs(child, "BestFitCurve") || NameIs(child, "Spline"))
             {
                 const Node* chain = FindChild(child, "Chain");
                 if (chain == nullptr)
                     continue;
-                const WideString text = ToWide(chain->value());
+                const WideText chainText = ToWideText(chain->value());
+                const WideView text = chainText;
                 if (text.empty())
                     continue;
-                std::vector<WideString> pieces;
+                std::vector<WideView> pieces;
                 std::size_t start = 0;
-                for (std::size_t space;
-                     (space = text.find(WideChar(' '), start)) != WideString::npos;
+                for (std::size_t space; (space = text.find(WideChar(' '), start)) != WideView::npos;
                      start = space + 1)
                     pieces.push_back(text.substr(start, space - start));
                 pieces.push_back(text.substr(start));
@@ -85,9 +93,9 @@ void CLandXMLImporter::ReadPlanFeature(const Node* feature, bool fromExtension)
                 }
                 for (std::size_t i = first; i < last; ++i)
                 {
-                    const auto point = points.find(pieces[i]);
-                    if (point != points.end())
-                        point->second.lineCodes.push_back(point->second.code + names.name);
+                    if (PointRecord* point = points.Find(pieces[i]))
+                        point->lineCodes.push_back(
+                            arena, LineCode(arena, point->code, names.name, WideView()));
                 }
             }
         }
@@ -108,28 +116,28 @@ void CLandXMLImporter::ReadPlanFeature(const Node* feature, bool fromExtension)
         const Attribute* endRef = endNode ? FindAttribute(endNode, "pntRef") : nullptr;
         if (startRef == nullptr || endRef == nullptr)
             continue;
-        const auto startPoint = points.find(ToWide(startRef->value()));
-        if (startPoint != points.end())
+        if (PointRecord* startPoint = points.Find(ToWideText(startRef->value())))
         {
-            PointRecord& record = startPoint->second;
+            PointRecord& record = *startPoint;
             if (names.prefix.empty())
-                names.prefix = record.code;
-            WideString code = names.prefix + names.name;
+                names.prefix = WideText(record.code);
+            const WideChar* suffix = WIDE_TEXT("");
             if (line && !started)
-                code += WIDE_TEXT(" p");
+                suffix = WIDE_TEXT(" p");
             else if (curve)
-                code += WIDE_TEXT(" a");
+                suffix = WIDE_TEXT(" a");
             else if (!line)
-                code += WIDE_TEXT(" s");
-            record.lineCodes.push_back(std::move(code));
+                suffix = WIDE_TEXT(" s");
+            record.lineCodes.push_back(arena, LineCode(arena, names.prefix, names.name, suffix));
             started = true;
         }
-        const auto endPoint = points.find(ToWide(endRef->value()));
-        lastEnd = endPoint != points.end() ? &endPoint->second : nullptr;
+        lastEnd = points.Find(ToWideText(endRef->value()));
     }
     if (lastEnd != nullptr)
-        lastEnd->lineCodes.push_back((names.prefix.empty() ? lastEnd->code : names.prefix) +
-                                     names.name + WIDE_TEXT(" e"));
+        lastEnd->lineCodes.push_back(
+            arena,
+            LineCode(arena, names.prefix.empty() ? WideView(lastEnd->code) : names.prefix.View(),
+                     names.name, WIDE_TEXT(" e")));
 }
 
 } // namespace Plugin

@@ -15,25 +15,25 @@ bool IsWhiteSpace(WideChar c)
 // The value that ends a coordinate text. Writers end the text with one separator after the last
 // value; that separator is dropped. A value that runs to the end of the text is kept whole, so
 // that its last digit is never lost.
-WideString LastValue(const WideString& rest)
+WideView LastValue(WideView rest)
 {
     if (!rest.empty() && IsWhiteSpace(rest.back()))
-        return rest.substr(0, rest.size() - 1);
+        rest.remove_suffix(1);
     return rest;
 }
 
 // The date digits of a time stamp YYYY-MM-DDThh:mm:ss: YYYYMMDD.
-WideString DateOf(const WideString& stamp)
+WideText DateOf(WideView stamp)
 {
-    WideString date;
+    WideText date;
     if (stamp.size() >= 4)
-        date.append(stamp, 0, 4);
-    WideString rest = stamp.size() > 5 ? stamp.substr(5) : WideString();
+        date.Append(stamp.substr(0, 4));
+    WideView rest = stamp.size() > 5 ? stamp.substr(5) : WideView();
     if (rest.size() >= 2)
-        date.append(rest, 0, 2);
-    rest = rest.size() > 3 ? rest.substr(3) : WideString();
+        date.Append(rest.substr(0, 2));
+    rest = rest.size() > 3 ? rest.substr(3) : WideView();
     if (rest.size() >= 2)
-        date.append(rest, 0, 2);
+        date.Append(rest.substr(0, 2));
     return date;
 }
 
@@ -51,15 +51,15 @@ void CLandXMLImporter::ReadCgPoints(const Node* cgPoints)
         const Attribute* nameAttribute = FindAttribute(child, "name");
         if (nameAttribute == nullptr)
             continue;
-        WideString name = ToWide(nameAttribute->value());
+        WideText name = ToWideText(nameAttribute->value());
         const bool measured = ValueIs(role, "measured");
         const bool control = ValueIs(role, "control point");
-        const std::size_t at = name.find(WideChar('@'));
-        if (at != WideString::npos && !control)
+        const std::size_t at = name.View().find(WideChar('@'));
+        if (at != WideView::npos && !control)
             continue;
 
-        const auto known = points.find(name);
-        if (known != points.end() && known->second.subclass == WIDE_TEXT("GPS phase"))
+        const PointRecord* known = points.Find(name);
+        if (known != nullptr && known->gpsPhase)
         {
             if (measured)
                 continue;
@@ -69,13 +69,14 @@ void CLandXMLImporter::ReadCgPoints(const Node* cgPoints)
             continue;
         }
 
-        if (control && at != WideString::npos)
-            name.resize(at);
+        if (control && at != WideView::npos)
+            name.Truncate(at);
         sink->AddPoint(name.c_str());
 
         if (const Attribute* codeAttribute = FindAttribute(child, "code"))
         {
-            const WideString base = ToWide(codeAttribute->value());
+            const WideText base = ToWideText(codeAttribute->value());
+            WideText code;
             if (version == 10)
             {
                 // LandXML 1.0 writes a point's feature just before it.
@@ -83,13 +84,19 @@ void CLandXMLImporter::ReadCgPoints(const Node* cgPoints)
                 const Node* previous = child->previous_sibling();
                 if (previous != nullptr && NameIs(previous, "Feature") &&
                     ReadFeature(previous, feature))
-                    sink->SetPointCode(ComposePointCode(base, feature).c_str());
+                {
+                    ComposePointCode(base, feature, code);
+                    sink->SetPointCode(code.c_str());
+                }
                 else
+                {
                     sink->SetPointCode(base.c_str());
+                }
             }
-            else if (known != points.end())
+            else if (known != nullptr)
             {
-                sink->SetPointCode(ComposePointCode(base, known->second).c_str());
+                ComposePointCode(base, *known, code);
+                sink->SetPointCode(code.c_str());
             }
             else
             {
@@ -99,7 +106,7 @@ void CLandXMLImporter::ReadCgPoints(const Node* cgPoints)
 
         if (const Attribute* desc = FindAttribute(child, "desc"))
             if (ISinkExtension* extension = sink->GetExtension(PointExtension))
-                extension->SetDescription(ToWide(desc->value()).c_str());
+                extension->SetDescription(ToWideText(desc->value()).c_str());
 
         if (control)
         {
@@ -108,13 +115,13 @@ void CLandXMLImporter::ReadCgPoints(const Node* cgPoints)
         }
 
         if (const Attribute* stamp = FindAttribute(child, "timeStamp"))
-            sink->SetDate(DateOf(ToWide(stamp->value())).c_str());
+            sink->SetDate(DateOf(ToWideText(stamp->value())).c_str());
 
-        ReadPointCoordinates(ToWide(child->value()));
+        ReadPointCoordinates(ToWideText(child->value()));
     }
 }
 
-bool CLandXMLImporter::ReadFeature(const Node* feature, PointRecord& record) const
+bool CLandXMLImporter::ReadFeature(const Node* feature, PointRecord& record)
 {
     const bool oldVersion = version == 10;
     const Node* item = FindChild(feature, "Attribute");
@@ -123,9 +130,10 @@ bool CLandXMLImporter::ReadFeature(const Node* feature, PointRecord& record) con
     const Attribute* code = FindAttribute(feature, "code");
     if (code == nullptr)
         return false;
-    record.code = ToWide(code->value());
+    record.code.Append(arena, ToWideText(code->value()));
 
     const char* itemName = oldVersion ? "Property" : "Attribute";
+    WideText attributes;
     for (; item != nullptr; item = NextSibling(item, itemName))
     {
         const Attribute* name = FindAttribute(item, "name");
@@ -133,44 +141,47 @@ bool CLandXMLImporter::ReadFeature(const Node* feature, PointRecord& record) con
             name = FindAttribute(item, "label");
         const Attribute* value = FindAttribute(item, "value");
         if (name != nullptr && value != nullptr)
-            record.attributes.emplace_back(ToWide(name->value()), ToWide(value->value()));
+            AppendFeatureAttribute(attributes, ToWideText(name->value()),
+                                   ToWideText(value->value()));
     }
-    if (const Attribute* linework = FindAttribute(feature, "codeLinework"))
-        record.lineworkCode = ToWide(linework->value());
+    record.attributes = arena.Keep(attributes);
+    // The feature's codeLinework is never sent, so it is not kept.
     return true;
 }
 
-void CLandXMLImporter::ReadPointCoordinates(const WideString& text)
+void CLandXMLImporter::ReadPointCoordinates(WideView text)
 {
+    // The host's parser takes zero-terminated texts: each value is copied out of the text.
+    const auto parse = [this](WideView value, double* number)
+    { return !value.empty() && distanceParser.Parse(WideText(value), number); };
+
     const std::size_t first = text.find(WideChar(' '));
-    if (first == WideString::npos)
+    if (first == WideView::npos)
         return;
     double value = 0.0;
-    const WideString northing = text.substr(0, first);
-    if (!northing.empty() && distanceParser.Parse(northing, &value))
+    if (parse(text.substr(0, first), &value))
         sink->SetNorthing(value);
-    WideString rest = text.substr(first + 1);
+    WideView rest = text.substr(first + 1);
 
     const std::size_t second = rest.find(WideChar(' '));
-    WideString easting;
-    if (second != WideString::npos)
+    WideView easting;
+    if (second != WideView::npos)
     {
         easting = rest.substr(0, second);
-        rest.erase(0, second + 1);
+        rest.remove_prefix(second + 1);
     }
     else
     {
         if (rest.empty())
             return;
         easting = LastValue(rest);
-        rest.clear();
+        rest = WideView();
     }
-    if (!easting.empty() && distanceParser.Parse(easting, &value))
+    if (parse(easting, &value))
         sink->SetEasting(value);
     if (rest.empty())
         return;
-    const WideString elevation = LastValue(rest);
-    if (!elevation.empty() && distanceParser.Parse(elevation, &value))
+    if (parse(LastValue(rest), &value))
         sink->SetElevation(value);
 }
 

@@ -3,28 +3,30 @@
 namespace Plugin
 {
 
-WideString ComposePointCode(const WideString& base, const PointRecord& record)
+void ComposePointCode(WideView base, const PointRecord& record, WideText& code)
 {
-    WideString code = base;
+    code.Truncate(0);
     if (!record.lineCodes.empty() && !record.lineCodes.front().empty())
-        code = record.lineCodes.front();
-    if (!record.attributes.empty())
-    {
-        code += WideChar(' ');
-        for (const auto& [name, value] : record.attributes)
-        {
-            code += WideChar('/');
-            code += name;
-            code += WideChar('=');
-            code += value;
-        }
-    }
+        code.Append(record.lineCodes.front());
+    else
+        code.Append(base);
+    code.Append(record.attributes);
     for (std::size_t i = 1; i < record.lineCodes.size(); ++i)
     {
-        code += WIDE_TEXT("; ");
-        code += record.lineCodes[i];
+        code.Append(WIDE_TEXT("; "));
+        code.Append(record.lineCodes[i]);
     }
-    return code;
+}
+
+void AppendFeatureAttribute(WideText& attributes, WideView name, WideView value)
+{
+    // The attributes follow the code after one blank, each as "/name=value".
+    if (attributes.empty())
+        attributes.Append(WideChar(' '));
+    attributes.Append(WideChar('/'));
+    attributes.Append(name);
+    attributes.Append(WideChar('='));
+    attributes.Append(value);
 }
 
 } // namespace Plugin

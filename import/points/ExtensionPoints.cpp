@@ -5,31 +5,10 @@
 
 #include "platform/Platform.h"
 
-#include <string>
-
 namespace Plugin
 {
-namespace
-{
 
-// The part of an id before its first "@", or the whole id.
-WideString CutAtSign(const WideString& id)
-{
-    const std::size_t at = id.find(WideChar('@'));
-    return at == WideString::npos ? id : id.substr(0, at);
-}
-
-void ReportMissingFile(IImportSink* sink, const WideString& relativePath)
-{
-    WideString message = WIDE_TEXT("Файл ");
-    message += relativePath;
-    message += WIDE_TEXT(" не найден");
-    sink->ReportWarning(message.c_str());
-}
-
-} // namespace
-
-void CLandXMLImporter::ReadExtensionPoints(const Node* extension)
+void CLandXMLImporter::ReadExtensionPoints(const Node* extension, bool keepImages)
 {
     for (const Node* point = FindChild(extension, "Point"); point != nullptr;
          point = NextSibling(point, "Point"))
@@ -37,18 +16,17 @@ void CLandXMLImporter::ReadExtensionPoints(const Node* extension)
         const Attribute* uniqueId = FindAttribute(point, "uniqueID");
         if (uniqueId == nullptr)
             continue;
-        const WideString id = ToWide(uniqueId->value());
-        const Node* pointCode = FindChild(point, "PointCode");
-        const Attribute* subclass = FindAttribute(point, "subclass");
-        if (pointCode != nullptr)
+        const WideText id = ToWideText(uniqueId->value());
+        if (const Node* pointCode = FindChild(point, "PointCode"))
         {
-            const WideString key = CutAtSign(id);
-            if (points.find(key) == points.end())
+            // The part of the id before its first "@", or the whole id.
+            const WideView key = id.View().substr(0, id.View().find(WideChar('@')));
+            if (points.Find(key) == nullptr)
             {
                 PointRecord record;
-                record.subclass = subclass != nullptr ? ToWide(subclass->value()) : WideString();
+                record.gpsPhase = ValueIs(FindAttribute(point, "subclass"), "GPS phase");
                 ReadFeature(pointCode, record);
-                points.emplace(key, std::move(record));
+                points.Insert(arena.Keep(key), record);
             }
         }
         const Node* onboard = FindChild(point, "OnboardImages");
@@ -58,53 +36,99 @@ void CLandXMLImporter::ReadExtensionPoints(const Node* extension)
              reference = NextSibling(reference, "landxml:DocFileRef"))
         {
             ImageRecord image;
-            if (ReadImageReference(image, reference))
-                images.Add(id, std::move(image));
+            if (ReadImageReference(keepImages ? &image : nullptr, reference) && keepImages)
+                images.Add(id, image);
         }
     }
 }
 
-bool CLandXMLImporter::PathExists(const WideString& path)
+namespace
 {
-    const auto known = knownPaths.find(path);
-    if (known != knownPaths.end())
-        return known->second;
-    const bool exists = Platform::PathExists(path);
-    knownPaths.emplace(path, exists);
-    return exists;
+
+// A file name that stays one name inside its folder: no separator, and not only dots and blanks,
+// which a file system could read as the folder itself or the one above it.
+bool IsPlainFileName(const char* name, const char* format)
+{
+    bool named = false;
+    for (const char* part : {name, format})
+        for (const char* c = part; *c != 0; ++c)
+        {
+            if (*c == '/' || *c == '\\')
+                return false;
+            named = named || (*c != '.' && *c != ' ');
+        }
+    return named;
 }
 
-bool CLandXMLImporter::ReadImageReference(ImageRecord& record, const Node* reference)
+} // namespace
+
+bool CLandXMLImporter::FileExists(WideView relativePath, bool plainFileName)
+{
+    if (plainFileName)
+    {
+        // The "/" before the file name is the last one: the name holds none, and no byte of the
+        // document converts to one.
+        const WideView relativeFolder = relativePath.substr(0, relativePath.rfind(WideChar('/')));
+        const bool* known = knownFolders.Find(relativeFolder);
+        if (known == nullptr)
+            known = &knownFolders.Insert(arena.Keep(relativeFolder),
+                                         Platform::PathExists(folder + WideString(relativeFolder)));
+        if (!*known)
+            return false;
+    }
+    return Platform::PathExists(folder + WideString(relativePath));
+}
+
+CLandXMLImporter::ImageLocation CLandXMLImporter::LocateImage(const Node* reference,
+                                                              bool plainFileName)
+{
+    if (const ImageLocation* known = knownImages.Find(reference))
+        return *known;
+    ImageLocation location = ImageLocation::Missing;
+    if (FileExists(ToWideText(locationPath.c_str()), plainFileName))
+        location = ImageLocation::AtLocation;
+    else if (FileExists(ToWideText(imagesPath.c_str()), plainFileName))
+        location = ImageLocation::InImages;
+    knownImages.Insert(reference, location);
+    return location;
+}
+
+void CLandXMLImporter::ReportMissingFile(const std::string& relativePath)
+{
+    warning.assign(WIDE_TEXT("Файл "));
+    warning.append(ToWideText(relativePath.c_str()).View());
+    warning.append(WIDE_TEXT(" не найден"));
+    sink->ReportWarning(warning.c_str());
+}
+
+bool CLandXMLImporter::ReadImageReference(ImageRecord* record, const Node* reference)
 {
     const Attribute* nameAttribute = FindAttribute(reference, "name");
     const Attribute* locationAttribute = FindAttribute(reference, "location");
     const Attribute* formatAttribute = FindAttribute(reference, "fileFormat");
-    const std::string name = TextOf(nameAttribute ? nameAttribute->value() : nullptr);
-    const std::string location = TextOf(locationAttribute ? locationAttribute->value() : nullptr);
-    const std::string format = formatAttribute ? TextOf(formatAttribute->value()) : "jpg";
-    if (name.empty() || location.empty() || format.empty())
+    const char* name = TextOf(nameAttribute ? nameAttribute->value() : nullptr);
+    const char* location = TextOf(locationAttribute ? locationAttribute->value() : nullptr);
+    const char* format = formatAttribute ? TextOf(formatAttribute->value()) : "jpg";
+    if (*name == 0 || *location == 0 || *format == 0)
         return false;
 
-    const std::string fileName = name + "." + format;
-    const std::string locationPath = location + "/" + fileName;
-    const std::string imagesPath = "Images/" + fileName;
-    record.name = ToWide(name.c_str());
-    const WideString wideLocationPath = ToWide(locationPath.c_str());
-    const WideString wideImagesPath = ToWide(imagesPath.c_str());
-
-    if (PathExists(folder + wideLocationPath))
+    // The paths are joined as bytes and converted whole, as the document spells them.
+    locationPath.assign(location).append("/").append(name).append(".").append(format);
+    imagesPath.assign("Images/").append(name).append(".").append(format);
+    const ImageLocation found = LocateImage(reference, IsPlainFileName(name, format));
+    if (record != nullptr)
     {
-        record.path = wideLocationPath;
+        record->name = arena.Keep(ToWideText(name));
+        if (found == ImageLocation::AtLocation)
+            record->path = arena.Keep(ToWideText(locationPath.c_str()));
+        else if (found == ImageLocation::InImages)
+            record->path = arena.Keep(ToWideText(imagesPath.c_str()));
     }
-    else if (PathExists(folder + wideImagesPath))
+    if (found == ImageLocation::Missing)
     {
-        record.path = wideImagesPath;
-    }
-    else
-    {
-        ReportMissingFile(sink, wideLocationPath);
+        ReportMissingFile(locationPath);
         if (locationPath != imagesPath)
-            ReportMissingFile(sink, wideImagesPath);
+            ReportMissingFile(imagesPath);
     }
     return true;
 }

@@ -10,8 +10,7 @@ void CLandXMLImporter::SendImageNote(const ImageRecord& image)
     if (extension == nullptr)
         return;
     // "Path=…""HA=…""VA=…""Dist=…", each item in its own quotes; the path is not escaped.
-    WideString note;
-    note.reserve(image.path.size() + 64);
+    WideText note;
     note += WIDE_TEXT("\"Path=");
     note += image.path;
     note += WIDE_TEXT("\"\"HA=");

@@ -9,36 +9,38 @@ namespace
 
 // YYYY-MM-DDThh:mm:ss as YYYYMMDD hh:mm:ss: whatever stands at those places of a 19-character
 // text is removed or replaced the same way.
-WideString RespellTimeStamp(WideString stamp)
+WideText RespellTimeStamp(WideView stamp)
 {
-    stamp.erase(4, 1);
-    stamp.erase(6, 1);
-    stamp[8] = WideChar(' ');
-    return stamp;
+    WideText respelled(stamp.substr(0, 4));
+    respelled.Append(stamp.substr(5, 2));
+    respelled.Append(stamp.substr(8, 2));
+    respelled.Append(WideChar(' '));
+    respelled.Append(stamp.substr(11));
+    return respelled;
 }
 
 } // namespace
 
-void CLandXMLImporter::ReadRawObservation(WideString setupId, const Node* observation)
+void CLandXMLImporter::ReadRawObservation(WideView setupId, const Node* observation)
 {
-    setupId = SetupIdOfGroup(version, std::move(setupId));
+    setupId = SetupIdOfGroup(version, setupId);
     const Node* target = FindChild(observation, "TargetPoint");
     if (target == nullptr)
         return;
     const Attribute* targetName = FindAttribute(target, "name");
     if (targetName == nullptr)
         return;
-    const WideString wholeName = ToWide(targetName->value());
-    const WideString cutName = wholeName.substr(0, wholeName.find(WideChar('@')));
+    const WideText wholeName = ToWideText(targetName->value());
+    const WideText cutName(wholeName.View().substr(0, wholeName.View().find(WideChar('@'))));
     sink->SetTargetPoint(cutName.c_str());
 
     OptionalNumber reflectorConstant;
-    if (const auto known = reflectorConstants.find(cutName); known != reflectorConstants.end())
-        reflectorConstant = known->second;
+    if (const OptionalNumber* known = reflectorConstants.Find(cutName))
+        reflectorConstant = *known;
 
     double value = 0.0;
     if (const Attribute* height = FindAttribute(observation, "targetHeight"))
-        if (distanceParser.Parse(ToWide(height->value()), &value))
+        if (distanceParser.Parse(ToWideText(height->value()), &value))
             sink->SetTargetHeight(value);
 
     const Attribute* directFace = FindAttribute(observation, "directFace");
@@ -47,32 +49,32 @@ void CLandXMLImporter::ReadRawObservation(WideString setupId, const Node* observ
         sink->SetFace(face);
 
     if (const Attribute* angle = FindAttribute(observation, "horizAngle"))
-        if (ConvertAngle(ToWide(angle->value()), value))
+        if (ConvertAngle(ToWideText(angle->value()), value))
             sink->SetHorizontalAngle(value);
     if (const Attribute* angle = FindAttribute(observation, "zenithAngle"))
-        if (ConvertAngle(ToWide(angle->value()), value))
+        if (ConvertAngle(ToWideText(angle->value()), value))
             sink->SetZenithAngle(value);
 
     if (const Attribute* distance = FindAttribute(observation, "slopeDistance"))
     {
         double measured = 0.0;
-        if (distanceParser.Parse(ToWide(distance->value()), &measured))
+        if (distanceParser.Parse(ToWideText(distance->value()), &measured))
         {
             // The setting is read now, through its address: the constant first, then the scale.
             if (reflectorConstant && *considerPrismConstant)
                 measured += *reflectorConstant;
-            if (const auto station = stations.find(setupId); station != stations.end())
+            if (const StationEntry* station = stations.Find(setupId))
             {
-                const auto correction = tpsCorrections.find(station->second.instrumentDetailsID);
-                if (correction != tpsCorrections.end() && correction->second.atmosphericScale)
-                    measured += measured * *correction->second.atmosphericScale / 1000.0;
+                const TpsCorrection* correction = tpsCorrections.Find(station->instrumentDetailsID);
+                if (correction != nullptr && correction->atmosphericScale)
+                    measured += measured * *correction->atmosphericScale / 1000.0;
             }
             sink->SetSlopeDistance(measured);
         }
     }
 
     const Attribute* stampAttribute = FindAttribute(observation, "timeStamp");
-    const WideString stamp = stampAttribute ? ToWide(stampAttribute->value()) : WideString();
+    const WideText stamp = stampAttribute ? ToWideText(stampAttribute->value()) : WideText();
     if (ISinkExtension* extension = sink->GetExtension(ObservationExtension))
         if (stamp.size() == 19)
             extension->SetObservationTime(RespellTimeStamp(stamp).c_str());
@@ -80,11 +82,15 @@ void CLandXMLImporter::ReadRawObservation(WideString setupId, const Node* observ
     if (directFace != nullptr)
         sink->SetFace(face);
 
-    for (auto [image, end] = images.EqualRange(cutName); image != end; ++image)
-        SendImageNote(image->second);
+    for (const ImageTable::Entry* image = images.Find(cutName); image; image = image->next)
+        SendImageNote(image->record);
 
-    if (const auto record = points.find(wholeName); record != points.end())
-        sink->SetPointCode(ComposePointCode(record->second.code, record->second).c_str());
+    if (const PointRecord* record = points.Find(wholeName))
+    {
+        WideText code;
+        ComposePointCode(record->code, *record, code);
+        sink->SetPointCode(code.c_str());
+    }
 }
 
 } // namespace Plugin

@@ -24,16 +24,21 @@ void CLandXMLImporter::ReadInstrumentSetup(const Node* setup)
     if (stationName == nullptr || id == nullptr)
         return;
     StationEntry entry;
-    entry.stationName = ToWide(stationName->value());
+    const WideText name = ToWideText(stationName->value());
     if (const Attribute* height = FindAttribute(setup, "instrumentHeight"))
     {
         double value = 0.0;
-        if (distanceParser.Parse(ToWide(height->value()), &value))
+        if (distanceParser.Parse(ToWideText(height->value()), &value))
             entry.instrumentHeight = value;
     }
-    if (const Attribute* details = FindAttribute(setup, "instrumentDetailsID"))
-        entry.instrumentDetailsID = ToWide(details->value());
-    stations.emplace(ToWide(id->value()), std::move(entry));
+    const WideText key = ToWideText(id->value());
+    if (stations.Find(key) == nullptr)
+    {
+        entry.stationName = arena.Keep(name);
+        if (const Attribute* details = FindAttribute(setup, "instrumentDetailsID"))
+            entry.instrumentDetailsID = arena.Keep(ToWideText(details->value()));
+        stations.Insert(arena.Keep(key), entry);
+    }
     // Activated at once, with the first setup of this id, and its own observations read.
     ReadObservationGroup(setup);
 }
@@ -43,34 +48,35 @@ void CLandXMLImporter::ReadObservationGroup(const Node* group)
     const Attribute* id = FindAttribute(group, "id");
     if (id == nullptr)
         return;
-    ActivateStation(ToWide(id->value()));
+    const WideText setupId = ToWideText(id->value());
+    ActivateStation(setupId);
     for (const Node* child = group->first_node(); child != nullptr; child = child->next_sibling())
         if (NameIs(child, "RawObservation"))
-            ReadRawObservation(ToWide(id->value()), child);
+            ReadRawObservation(setupId, child);
 }
 
 // LandXML 1.2 names an observation group "o" followed by its setup's id.
-WideString SetupIdOfGroup(int version, WideString id)
+WideView SetupIdOfGroup(int version, WideView id)
 {
     if (version > 11 && id.size() >= 2 && id[0] == WideChar('o'))
-        id.erase(0, 1);
+        id.remove_prefix(1);
     return id;
 }
 
-void CLandXMLImporter::ActivateStation(WideString setupId)
+void CLandXMLImporter::ActivateStation(WideView setupId)
 {
-    const auto station = stations.find(SetupIdOfGroup(version, std::move(setupId)));
-    if (station == stations.end())
+    const StationEntry* station = stations.Find(SetupIdOfGroup(version, setupId));
+    if (station == nullptr)
         return;
-    sink->SetStation(station->second.stationName.c_str());
-    sink->SetInstrumentHeight(station->second.instrumentHeight);
-    const auto correction = tpsCorrections.find(station->second.instrumentDetailsID);
-    if (correction == tpsCorrections.end())
+    sink->SetStation(station->stationName.c_str());
+    sink->SetInstrumentHeight(station->instrumentHeight);
+    const TpsCorrection* correction = tpsCorrections.Find(station->instrumentDetailsID);
+    if (correction == nullptr)
         return;
-    if (correction->second.pressure)
-        sink->SetPressure(*correction->second.pressure);
-    if (correction->second.dryTemperature)
-        sink->SetDryTemperature(*correction->second.dryTemperature);
+    if (correction->pressure)
+        sink->SetPressure(*correction->pressure);
+    if (correction->dryTemperature)
+        sink->SetDryTemperature(*correction->dryTemperature);
 }
 
 } // namespace Plugin

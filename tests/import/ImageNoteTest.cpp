@@ -110,13 +110,14 @@ TEST(ImageNote, DistanceAndNullExtension)
     {
         Host::RecordingHost host;
         const bool setting = true;
-        Plugin::ImageRecord image;
-        image.path = Host::ToWideString(u"a\"b.jpg"); // quotes are not escaped
-        image.horizontalAngle = 1.0 / 3.0;
-        image.zenithAngle = 123.456789012345;
-        image.distance = distance;
         {
             Plugin::CLandXMLImporter importer(&host, &setting, Host::ToWideString(u"job.xml"));
+            Plugin::ImageRecord image;
+            // Quotes are not escaped.
+            image.path = importer.arena.Keep(Host::ToWideString(u"a\"b.jpg"));
+            image.horizontalAngle = 1.0 / 3.0;
+            image.zenithAngle = 123.456789012345;
+            image.distance = distance;
             importer.SendImageNote(image);
         }
         EXPECT_EQ(host.Lines(),

@@ -43,18 +43,23 @@ TEST(ComposePointCode, BaseAttributesAndLineCodes)
     };
     for (const Case& c : cases)
     {
+        Plugin::TextArena arena;
         PointRecord record;
+        Plugin::WideText attributes;
         for (const auto& [name, value] : c.attributes)
-            record.attributes.emplace_back(Wide(name), Wide(value));
+            Plugin::AppendFeatureAttribute(attributes, Wide(name), Wide(value));
+        record.attributes = arena.Keep(attributes);
         for (const auto& line : c.lineCodes)
-            record.lineCodes.push_back(Wide(line));
-        record.code = Wide(u"RECORD-CODE"); // the record's own code is not the base
-        const PointRecord before = record;
-        EXPECT_EQ(
-            Host::ToUtf8(Host::FromWide(Plugin::ComposePointCode(Wide(c.base), record).c_str())),
-            Host::ToUtf8(c.code))
+            record.lineCodes.push_back(arena, arena.Keep(Wide(line)));
+        record.code.Append(arena, Wide(u"RECORD-CODE")); // the record's own code is not the base
+        Plugin::WideText code(Wide(u"left over from an earlier point"));
+        Plugin::ComposePointCode(Wide(c.base), record, code);
+        EXPECT_EQ(Host::ToUtf8(Host::FromWide(code.c_str())), Host::ToUtf8(c.code))
             << Host::ToUtf8(c.code);
-        EXPECT_EQ(record.lineCodes, before.lineCodes) << "the record is not changed";
+        ASSERT_EQ(record.lineCodes.size(), c.lineCodes.size());
+        for (std::size_t i = 0; i < c.lineCodes.size(); ++i)
+            EXPECT_EQ(WideString(record.lineCodes[i].View()), Wide(c.lineCodes[i]))
+                << "the record is not changed";
     }
 }
 

@@ -1,0 +1,111 @@
+#pragma once
+
+// A converted text of the document on its way to the host. A document holds millions of short
+// texts, and most live only for one host call: they stay in the object itself, and only a text
+// longer than its inline room takes heap memory.
+
+#include "plugin/HostInterfaces.h"
+
+#include <cstddef>
+#include <cstring>
+#include <string_view>
+
+namespace Plugin
+{
+
+using WideView = std::basic_string_view<WideChar>;
+
+class WideText
+{
+public:
+    WideText() { local[0] = 0; }
+    explicit WideText(WideView text) : WideText() { Append(text); }
+
+    // Always zero-terminated.
+    const WideChar* c_str() const { return onHeap ? heap.c_str() : local; }
+    std::size_t size() const { return length; }
+    bool empty() const { return length == 0; }
+    WideView View() const { return WideView(c_str(), length); }
+    operator WideView() const { return View(); }
+    WideChar operator[](std::size_t index) const { return c_str()[index]; }
+
+    void Append(WideView text)
+    {
+        if (!onHeap && length + text.size() <= kLocal)
+        {
+            if (!text.empty())
+                std::memcpy(local + length, text.data(), text.size() * sizeof(WideChar));
+            length += text.size();
+            local[length] = 0;
+            return;
+        }
+        MoveToHeap();
+        heap.append(text.data(), text.size());
+        length = heap.size();
+    }
+    void Append(WideChar c) { Append(WideView(&c, 1)); }
+    WideText& operator+=(WideView text)
+    {
+        Append(text);
+        return *this;
+    }
+    WideText& operator+=(WideChar c)
+    {
+        Append(c);
+        return *this;
+    }
+
+    // Keeps the first count characters.
+    void Truncate(std::size_t count)
+    {
+        if (count >= length)
+            return;
+        length = count;
+        if (onHeap)
+            heap.resize(count);
+        else
+            local[count] = 0;
+    }
+
+    // Room for capacity characters, to be written by the caller and then ended by Resize with
+    // the number written. Earlier contents are not kept.
+    WideChar* Room(std::size_t capacity)
+    {
+        length = 0;
+        if (capacity <= kLocal)
+        {
+            onHeap = false;
+            heap.clear();
+            return local;
+        }
+        onHeap = true;
+        heap.assign(capacity, WideChar(0));
+        return heap.data();
+    }
+    void Resize(std::size_t count)
+    {
+        length = count;
+        if (onHeap)
+            heap.resize(count);
+        else
+            local[count] = 0;
+    }
+
+private:
+    static constexpr std::size_t kLocal = 95;
+
+    void MoveToHeap()
+    {
+        if (onHeap)
+            return;
+        heap.assign(local, length);
+        onHeap = true;
+    }
+
+    std::size_t length = 0;
+    bool onHeap = false;
+    WideChar local[kLocal + 1];
+    WideString heap;
+};
+
+} // namespace Plugin
