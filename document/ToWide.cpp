@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -32,23 +33,33 @@ void EndAtZero(WideText& text, const WideChar* characters, int written)
 WideText Convert(Platform::CodePage codePage, const char* text, std::size_t length)
 {
     // Nothing after a zero byte can reach the result.
-    length = static_cast<std::size_t>(std::find(text, text + length, '\0') - text);
+    if (const void* zero = std::memchr(text, 0, length))
+        length = static_cast<std::size_t>(static_cast<const char*>(zero) - text);
     if (length >= static_cast<std::size_t>(INT_MAX))
         throw std::bad_alloc();
     const int byteCount = static_cast<int>(length);
 
     // Pure ASCII means the same characters under either code page: widened as they are
-    // checked, in one pass.
+    // checked, in one pass, eight bytes at a time.
     WideText result;
     WideChar* out = result.Room(length);
-    unsigned char seen = 0;
-    for (std::size_t i = 0; i < length; ++i)
+    std::uint64_t seen = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= length; i += 8)
+    {
+        std::uint64_t bytes = 0;
+        std::memcpy(&bytes, text + i, 8);
+        seen |= bytes;
+        for (std::size_t k = 0; k < 8; ++k)
+            out[i + k] = static_cast<WideChar>(static_cast<unsigned char>(text[i + k]));
+    }
+    for (; i < length; ++i)
     {
         const unsigned char byte = static_cast<unsigned char>(text[i]);
         seen |= byte;
         out[i] = static_cast<WideChar>(byte);
     }
-    if (seen < 0x80)
+    if ((seen & 0x8080808080808080ull) == 0)
     {
         result.Resize(length);
         return result;
@@ -82,6 +93,12 @@ void CLandXMLImporter::SetEncoding(WideString declared)
 {
     encoding = std::move(declared);
     ansiCodePage = UsesAnsiCodePage(encoding);
+}
+
+WideText CLandXMLImporter::ValueOf(const rapidxml::xml_base<char>* item) const
+{
+    // The parser ends every value with a zero: its size spares a search for the end.
+    return ToWideText(item->value(), item->value_size());
 }
 
 WideText CLandXMLImporter::ToWideText(const char* text) const

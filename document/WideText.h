@@ -18,6 +18,9 @@ using WideView = std::basic_string_view<WideChar>;
 class WideText
 {
 public:
+    // The characters a text can have without heap memory.
+    static constexpr std::size_t kInline = 95;
+
     WideText() { local[0] = 0; }
     explicit WideText(WideView text) : WideText() { Append(text); }
 
@@ -92,7 +95,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t kLocal = 95;
+    static constexpr std::size_t kLocal = kInline;
 
     void MoveToHeap()
     {

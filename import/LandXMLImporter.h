@@ -129,6 +129,8 @@ public:
     // Document reading. The buffer is parsed in place and must outlive the call.
     void ParseDocument(char* buffer);
     void ReportFormatError();
+    // The value of an attribute or element, up to its first zero.
+    WideText ValueOf(const rapidxml::xml_base<char>* item) const;
     WideText ToWideText(const char* text) const;
     WideText ToWideText(const char* text, std::size_t length) const;
     WideString ToWide(const char* text) const;

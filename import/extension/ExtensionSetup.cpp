@@ -16,7 +16,7 @@ void CLandXMLImporter::ReadExtensionSetup(const Node* setup)
             const Attribute* target = FindAttribute(child, "targetPntRef");
             if (target == nullptr)
                 continue;
-            const WideText key = ToWideText(target->value());
+            const WideText key = ValueOf(target);
             if (key.empty())
                 continue;
             const Attribute* constant = FindAttribute(child, "reflectorConstant");
@@ -24,7 +24,7 @@ void CLandXMLImporter::ReadExtensionSetup(const Node* setup)
                 continue;
             double value = 0.0;
             OptionalNumber parsed;
-            if (distanceParser.Parse(ToWideText(constant->value()), &value))
+            if (distanceParser.Parse(ValueOf(constant), &value))
                 parsed = value;
             if (reflectorConstants.Find(key) == nullptr)
                 reflectorConstants.Insert(arena.Keep(key), parsed);
@@ -33,7 +33,7 @@ void CLandXMLImporter::ReadExtensionSetup(const Node* setup)
         {
             const Node* reference = FindChild(child, "landxml:DocFileRef");
             const Attribute* nameAttribute = reference ? FindAttribute(reference, "name") : nullptr;
-            const WideText name = nameAttribute ? ToWideText(nameAttribute->value()) : WideText();
+            const WideText name = nameAttribute ? ValueOf(nameAttribute) : WideText();
 
             ImageRecord* image = name.empty() ? nullptr : images.FindByName(name);
             ImageRecord newImage;
@@ -50,10 +50,10 @@ void CLandXMLImporter::ReadExtensionSetup(const Node* setup)
 
             double angle = 0.0;
             if (const Attribute* horizontal = FindAttribute(child, "horizAngle"))
-                if (ConvertAngle(ToWideText(horizontal->value()), angle))
+                if (ConvertAngle(ValueOf(horizontal), angle))
                     image->horizontalAngle = angle;
             if (const Attribute* zenith = FindAttribute(child, "zenithAngle"))
-                if (ConvertAngle(ToWideText(zenith->value()), angle))
+                if (ConvertAngle(ValueOf(zenith), angle))
                     image->zenithAngle = angle;
 
             // An image no extension point lists belongs to the setup's station; it is sent once
@@ -62,7 +62,7 @@ void CLandXMLImporter::ReadExtensionSetup(const Node* setup)
             {
                 if (const Attribute* setupId = FindAttribute(setup, "uniqueID"))
                 {
-                    ActivateStation(ToWideText(setupId->value()));
+                    ActivateStation(ValueOf(setupId));
                     SendImageNote(*image);
                 }
             }

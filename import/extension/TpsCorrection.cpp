@@ -8,20 +8,20 @@ void CLandXMLImporter::ReadTpsCorrection(const Node* correction)
     const Attribute* details = FindAttribute(correction, "instrumentDetailsID");
     if (details == nullptr)
         return;
-    const WideText key = ToWideText(details->value());
+    const WideText key = ValueOf(details);
     if (key.empty())
         return;
     TpsCorrection record;
     double value = 0.0;
     // The parsers are called in this order: pressure, dry temperature, ppm.
     if (const Attribute* pressure = FindAttribute(correction, "pressure"))
-        if (pressureParser.Parse(ToWideText(pressure->value()), &value))
+        if (pressureParser.Parse(ValueOf(pressure), &value))
             record.pressure = value;
     if (const Attribute* temperature = FindAttribute(correction, "dryTemperature"))
-        if (temperatureParser.Parse(ToWideText(temperature->value()), &value))
+        if (temperatureParser.Parse(ValueOf(temperature), &value))
             record.dryTemperature = value;
     if (const Attribute* ppm = FindAttribute(correction, "atmosphericPPM"))
-        if (distanceParser.Parse(ToWideText(ppm->value()), &value))
+        if (distanceParser.Parse(ValueOf(ppm), &value))
             record.atmosphericScale = value / 1000.0;
     if (tpsCorrections.Find(key) == nullptr)
         tpsCorrections.Insert(arena.Keep(key), record);

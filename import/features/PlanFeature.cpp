@@ -50,7 +50,7 @@ void CLandXMLImporter::ReadExtensionPlanFeatures(const Node* extension)
 void CLandXMLImporter::ReadPlanFeature(const Node* feature, bool fromExtension)
 {
     const Attribute* nameAttribute = FindAttribute(feature, "name");
-    LineCodeNames names = NamesOf(nameAttribute ? ToWideText(nameAttribute->value()) : WideText());
+    LineCodeNames names = NamesOf(nameAttribute ? ValueOf(nameAttribute) : WideText());
     const Node* geometry = FindChild(feature, "CoordGeom");
     if (geometry == nullptr)
         return;
@@ -65,7 +65,7 @@ void CLandXMLImporter::ReadPlanFeature(const Node* feature, bool fromExtension)
                 const Attribute* reference = mid ? FindAttribute(mid, "pntRef") : nullptr;
                 if (reference == nullptr)
                     continue;
-                if (PointRecord* point = points.Find(ToWideText(reference->value())))
+                if (PointRecord* point = points.Find(ValueOf(reference)))
                     point->code.Append(arena, names.name);
             }
             else if (NameIs(child, "BestFitCurve") || NameIs(child, "Spline"))
@@ -73,7 +73,7 @@ void CLandXMLImporter::ReadPlanFeature(const Node* feature, bool fromExtension)
                 const Node* chain = FindChild(child, "Chain");
                 if (chain == nullptr)
                     continue;
-                const WideText chainText = ToWideText(chain->value());
+                const WideText chainText = ValueOf(chain);
                 const WideView text = chainText;
                 if (text.empty())
                     continue;
@@ -116,7 +116,7 @@ void CLandXMLImporter::ReadPlanFeature(const Node* feature, bool fromExtension)
         const Attribute* endRef = endNode ? FindAttribute(endNode, "pntRef") : nullptr;
         if (startRef == nullptr || endRef == nullptr)
             continue;
-        if (PointRecord* startPoint = points.Find(ToWideText(startRef->value())))
+        if (PointRecord* startPoint = points.Find(ValueOf(startRef)))
         {
             PointRecord& record = *startPoint;
             if (names.prefix.empty())
@@ -131,7 +131,7 @@ void CLandXMLImporter::ReadPlanFeature(const Node* feature, bool fromExtension)
             record.lineCodes.push_back(arena, LineCode(arena, names.prefix, names.name, suffix));
             started = true;
         }
-        lastEnd = points.Find(ToWideText(endRef->value()));
+        lastEnd = points.Find(ValueOf(endRef));
     }
     if (lastEnd != nullptr)
         lastEnd->lineCodes.push_back(

@@ -51,7 +51,7 @@ void CLandXMLImporter::ReadCgPoints(const Node* cgPoints)
         const Attribute* nameAttribute = FindAttribute(child, "name");
         if (nameAttribute == nullptr)
             continue;
-        WideText name = ToWideText(nameAttribute->value());
+        WideText name = ValueOf(nameAttribute);
         const bool measured = ValueIs(role, "measured");
         const bool control = ValueIs(role, "control point");
         const std::size_t at = name.View().find(WideChar('@'));
@@ -75,7 +75,7 @@ void CLandXMLImporter::ReadCgPoints(const Node* cgPoints)
 
         if (const Attribute* codeAttribute = FindAttribute(child, "code"))
         {
-            const WideText base = ToWideText(codeAttribute->value());
+            const WideText base = ValueOf(codeAttribute);
             WideText code;
             if (version == 10)
             {
@@ -106,7 +106,7 @@ void CLandXMLImporter::ReadCgPoints(const Node* cgPoints)
 
         if (const Attribute* desc = FindAttribute(child, "desc"))
             if (ISinkExtension* extension = sink->GetExtension(PointExtension))
-                extension->SetDescription(ToWideText(desc->value()).c_str());
+                extension->SetDescription(ValueOf(desc).c_str());
 
         if (control)
         {
@@ -115,9 +115,9 @@ void CLandXMLImporter::ReadCgPoints(const Node* cgPoints)
         }
 
         if (const Attribute* stamp = FindAttribute(child, "timeStamp"))
-            sink->SetDate(DateOf(ToWideText(stamp->value())).c_str());
+            sink->SetDate(DateOf(ValueOf(stamp)).c_str());
 
-        ReadPointCoordinates(ToWideText(child->value()));
+        ReadPointCoordinates(ValueOf(child));
     }
 }
 
@@ -130,7 +130,7 @@ bool CLandXMLImporter::ReadFeature(const Node* feature, PointRecord& record)
     const Attribute* code = FindAttribute(feature, "code");
     if (code == nullptr)
         return false;
-    record.code.Append(arena, ToWideText(code->value()));
+    record.code.Append(arena, ValueOf(code));
 
     const char* itemName = oldVersion ? "Property" : "Attribute";
     WideText attributes;
@@ -141,8 +141,7 @@ bool CLandXMLImporter::ReadFeature(const Node* feature, PointRecord& record)
             name = FindAttribute(item, "label");
         const Attribute* value = FindAttribute(item, "value");
         if (name != nullptr && value != nullptr)
-            AppendFeatureAttribute(attributes, ToWideText(name->value()),
-                                   ToWideText(value->value()));
+            AppendFeatureAttribute(attributes, ValueOf(name), ValueOf(value));
     }
     record.attributes = arena.Keep(attributes);
     // The feature's codeLinework is never sent, so it is not kept.

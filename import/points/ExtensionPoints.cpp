@@ -16,7 +16,7 @@ void CLandXMLImporter::ReadExtensionPoints(const Node* extension, bool keepImage
         const Attribute* uniqueId = FindAttribute(point, "uniqueID");
         if (uniqueId == nullptr)
             continue;
-        const WideText id = ToWideText(uniqueId->value());
+        const WideText id = ValueOf(uniqueId);
         if (const Node* pointCode = FindChild(point, "PointCode"))
         {
             // The part of the id before its first "@", or the whole id.

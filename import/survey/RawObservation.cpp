@@ -30,7 +30,7 @@ void CLandXMLImporter::ReadRawObservation(WideView setupId, const Node* observat
     const Attribute* targetName = FindAttribute(target, "name");
     if (targetName == nullptr)
         return;
-    const WideText wholeName = ToWideText(targetName->value());
+    const WideText wholeName = ValueOf(targetName);
     const WideText cutName(wholeName.View().substr(0, wholeName.View().find(WideChar('@'))));
     sink->SetTargetPoint(cutName.c_str());
 
@@ -40,7 +40,7 @@ void CLandXMLImporter::ReadRawObservation(WideView setupId, const Node* observat
 
     double value = 0.0;
     if (const Attribute* height = FindAttribute(observation, "targetHeight"))
-        if (distanceParser.Parse(ToWideText(height->value()), &value))
+        if (distanceParser.Parse(ValueOf(height), &value))
             sink->SetTargetHeight(value);
 
     const Attribute* directFace = FindAttribute(observation, "directFace");
@@ -49,16 +49,16 @@ void CLandXMLImporter::ReadRawObservation(WideView setupId, const Node* observat
         sink->SetFace(face);
 
     if (const Attribute* angle = FindAttribute(observation, "horizAngle"))
-        if (ConvertAngle(ToWideText(angle->value()), value))
+        if (ConvertAngle(ValueOf(angle), value))
             sink->SetHorizontalAngle(value);
     if (const Attribute* angle = FindAttribute(observation, "zenithAngle"))
-        if (ConvertAngle(ToWideText(angle->value()), value))
+        if (ConvertAngle(ValueOf(angle), value))
             sink->SetZenithAngle(value);
 
     if (const Attribute* distance = FindAttribute(observation, "slopeDistance"))
     {
         double measured = 0.0;
-        if (distanceParser.Parse(ToWideText(distance->value()), &measured))
+        if (distanceParser.Parse(ValueOf(distance), &measured))
         {
             // The setting is read now, through its address: the constant first, then the scale.
             if (reflectorConstant && *considerPrismConstant)
@@ -74,7 +74,7 @@ void CLandXMLImporter::ReadRawObservation(WideView setupId, const Node* observat
     }
 
     const Attribute* stampAttribute = FindAttribute(observation, "timeStamp");
-    const WideText stamp = stampAttribute ? ToWideText(stampAttribute->value()) : WideText();
+    const WideText stamp = stampAttribute ? ValueOf(stampAttribute) : WideText();
     if (ISinkExtension* extension = sink->GetExtension(ObservationExtension))
         if (stamp.size() == 19)
             extension->SetObservationTime(RespellTimeStamp(stamp).c_str());

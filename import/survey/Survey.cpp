@@ -24,19 +24,19 @@ void CLandXMLImporter::ReadInstrumentSetup(const Node* setup)
     if (stationName == nullptr || id == nullptr)
         return;
     StationEntry entry;
-    const WideText name = ToWideText(stationName->value());
+    const WideText name = ValueOf(stationName);
     if (const Attribute* height = FindAttribute(setup, "instrumentHeight"))
     {
         double value = 0.0;
-        if (distanceParser.Parse(ToWideText(height->value()), &value))
+        if (distanceParser.Parse(ValueOf(height), &value))
             entry.instrumentHeight = value;
     }
-    const WideText key = ToWideText(id->value());
+    const WideText key = ValueOf(id);
     if (stations.Find(key) == nullptr)
     {
         entry.stationName = arena.Keep(name);
         if (const Attribute* details = FindAttribute(setup, "instrumentDetailsID"))
-            entry.instrumentDetailsID = arena.Keep(ToWideText(details->value()));
+            entry.instrumentDetailsID = arena.Keep(ValueOf(details));
         stations.Insert(arena.Keep(key), entry);
     }
     // Activated at once, with the first setup of this id, and its own observations read.
@@ -48,7 +48,7 @@ void CLandXMLImporter::ReadObservationGroup(const Node* group)
     const Attribute* id = FindAttribute(group, "id");
     if (id == nullptr)
         return;
-    const WideText setupId = ToWideText(id->value());
+    const WideText setupId = ValueOf(id);
     ActivateStation(setupId);
     for (const Node* child = group->first_node(); child != nullptr; child = child->next_sibling())
         if (NameIs(child, "RawObservation"))
