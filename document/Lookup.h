@@ -28,6 +28,35 @@ inline const Node* NextSibling(const Node* node, const char* name)
     return node->next_sibling(name, std::strlen(name));
 }
 
+// The first attribute of each of several names, found in one walk over a node's attributes
+// instead of one walk per name. The names are indices into the list given.
+template <std::size_t Count> class AttributesOf
+{
+public:
+    AttributesOf(const Node* node, const char* const (&names)[Count])
+    {
+        std::size_t lengths[Count];
+        for (std::size_t i = 0; i < Count; ++i)
+        {
+            lengths[i] = std::strlen(names[i]);
+            found[i] = nullptr;
+        }
+        for (const Attribute* attribute = node->first_attribute(); attribute != nullptr;
+             attribute = attribute->next_attribute())
+            for (std::size_t i = 0; i < Count; ++i)
+                if (found[i] == nullptr && attribute->name_size() == lengths[i] &&
+                    std::memcmp(attribute->name(), names[i], lengths[i]) == 0)
+                {
+                    found[i] = attribute;
+                    break;
+                }
+    }
+    const Attribute* operator[](std::size_t index) const { return found[index]; }
+
+private:
+    const Attribute* found[Count];
+};
+
 // A text of the tree as a zero-terminated string. The parser terminates every name and value in
 // place; a character reference to 0 ends the text there, as it ends any converted text.
 inline const char* TextOf(const char* text)

@@ -34,19 +34,20 @@ public:
 
     void Append(WideView text)
     {
-        if (!onHeap && length + text.size() <= kLocal)
-        {
-            if (!text.empty())
-                std::memcpy(local + length, text.data(), text.size() * sizeof(WideChar));
-            length += text.size();
-            local[length] = 0;
-            return;
-        }
-        MoveToHeap();
-        heap.append(text.data(), text.size());
-        length = heap.size();
+        if (onHeap || text.size() > kLocal - length)
+            return AppendOnHeap(text);
+        if (!text.empty())
+            std::memcpy(local + length, text.data(), text.size() * sizeof(WideChar));
+        length += text.size();
+        local[length] = 0;
     }
-    void Append(WideChar c) { Append(WideView(&c, 1)); }
+    void Append(WideChar c)
+    {
+        if (onHeap || length == kLocal)
+            return AppendOnHeap(WideView(&c, 1));
+        local[length] = c;
+        local[++length] = 0;
+    }
     WideText& operator+=(WideView text)
     {
         Append(text);
@@ -97,13 +98,8 @@ public:
 private:
     static constexpr std::size_t kLocal = kInline;
 
-    void MoveToHeap()
-    {
-        if (onHeap)
-            return;
-        heap.assign(local, length);
-        onHeap = true;
-    }
+    // Beyond the inline room: the text moves to the heap and stays there.
+    void AppendOnHeap(WideView text);
 
     std::size_t length = 0;
     bool onHeap = false;

@@ -8,8 +8,7 @@ namespace Plugin
 CLandXMLImporter::CLandXMLImporter(IImportSink* hostSink, const bool* setting,
                                    const WideString& path)
     : sink(hostSink), tpsCorrections(arena), reflectorConstants(arena), points(arena),
-      stations(arena), images(arena), considerPrismConstant(setting), knownImages(arena),
-      knownFolders(arena)
+      stations(arena), images(arena), considerPrismConstant(setting), knownFolders(arena)
 {
     const std::size_t separator = path.rfind(Platform::kDirectorySeparator);
     if (separator != WideString::npos)
@@ -39,7 +38,8 @@ void ImageTable::Add(WideView key, const ImageRecord& record)
     // equal keys the earlier record stays first.
     First* known = firstByName.Find(record.name);
     if (known == nullptr)
-        firstByName.Insert(added->record.name, First{keptKey, &added->record});
+        // The name is kept again beside the index's entry: a search compares it there.
+        firstByName.Insert(arena.Keep(added->record.name), First{keptKey, &added->record});
     else if (keptKey < known->key)
         *known = First{keptKey, &added->record};
 }

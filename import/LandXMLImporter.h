@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace Plugin
 {
@@ -145,8 +146,8 @@ public:
     void ReadCgPoints(const Node* cgPoints);
     bool ReadFeature(const Node* feature, PointRecord& record);
     void ReadPointCoordinates(WideView text);
-    // The second pass only reports: its image records would never be read.
-    void ReadExtensionPoints(const Node* extension, bool keepImages);
+    // The second pass only makes the host calls: no reader after it reads the tables.
+    void ReadExtensionPoints(const Node* extension, bool firstPass);
     // Fills *record when it is not null. False when the reference lacks a name, location or format.
     bool ReadImageReference(ImageRecord* record, const Node* reference);
 
@@ -154,8 +155,10 @@ public:
     void ReadSurvey(const Node* survey);
     void ReadInstrumentSetup(const Node* setup);
     void ReadObservationGroup(const Node* group);
-    void ActivateStation(WideView setupId);
-    void ReadRawObservation(WideView setupId, const Node* observation);
+    // The station of the setup id, activated; null when there is none.
+    const StationEntry* ActivateStation(WideView setupId);
+    // An observation of the station activated last, whose instrument has correction (or null).
+    void ReadRawObservation(const TpsCorrection* correction, const Node* observation);
     void SendImageNote(const ImageRecord& image);
 
     // Plan features.
@@ -166,7 +169,7 @@ public:
     void ReadExtensionFirstPass(const Node* extension);
     void ReadExtensionSecondPass(const Node* extension);
     void ReadTpsCorrection(const Node* correction);
-    void ReadExtensionSetup(const Node* setup);
+    void ReadExtensionSetup(const Node* setup, bool firstPass);
 
     // Read by tests and by the benchmark; the readers use the fields directly.
     int Version() const { return version; }
@@ -200,9 +203,9 @@ private:
         InImages,   // Images/name.format
         Missing
     };
-    // Where the image file of a reference is, its paths in locationPath and imagesPath. Both
-    // extension passes look for the same files, so the answer is kept, by reference, for the
-    // rest of this file's import.
+    // Where the image file of a reference is, its paths in locationPath and imagesPath. The
+    // second extension pass looks for the files of the first one's references, in the same
+    // order: it takes the first pass's answers in turn instead of looking again.
     ImageLocation LocateImage(const Node* reference, bool plainFileName);
     // True when a file at relativePath can exist: when the text after its last "/" names a file
     // (plainFileName), a folder that is not there holds no file, and the folders are looked for
@@ -212,7 +215,14 @@ private:
 
     WideString encoding;
     bool ansiCodePage = false; // decided once per declared encoding, not per conversion
-    Table<const Node*, ImageLocation> knownImages;
+    struct KnownImage
+    {
+        const Node* reference;
+        ImageLocation location;
+    };
+    std::vector<KnownImage> knownImages; // in the order the first pass looked for them
+    std::size_t nextKnownImage = 0;
+    bool replayingImages = false;
     Table<WideView, bool> knownFolders;
     // Reused for every image reference: paths as the document spells them, and the warning.
     std::string locationPath;

@@ -20,7 +20,7 @@ void CLandXMLImporter::ReadExtensionFirstPass(const Node* extension)
             if (NameIs(child, "TPSCorrection"))
                 ReadTpsCorrection(child);
             else if (NameIs(child, "InstrumentSetup"))
-                ReadExtensionSetup(child);
+                ReadExtensionSetup(child, true);
         }
     }
 }
@@ -29,13 +29,15 @@ void CLandXMLImporter::ReadExtensionSecondPass(const Node* extension)
 {
     // The images are known from the first pass; the second one only reports the missing files
     // again.
+    replayingImages = true;
+    nextKnownImage = 0;
     ReadExtensionPoints(extension, false);
     const Node* survey = FindChild(extension, "Survey");
     if (survey == nullptr)
         return;
     for (const Node* setup = FindChild(survey, "InstrumentSetup"); setup != nullptr;
          setup = NextSibling(setup, "InstrumentSetup"))
-        ReadExtensionSetup(setup);
+        ReadExtensionSetup(setup, false);
 }
 
 } // namespace Plugin

@@ -5,7 +5,7 @@
 namespace Plugin
 {
 
-void CLandXMLImporter::ReadExtensionSetup(const Node* setup)
+void CLandXMLImporter::ReadExtensionSetup(const Node* setup, bool firstPass)
 {
     for (const Node* child = setup->first_node(); child != nullptr; child = child->next_sibling())
     {
@@ -26,7 +26,7 @@ void CLandXMLImporter::ReadExtensionSetup(const Node* setup)
             OptionalNumber parsed;
             if (distanceParser.Parse(ValueOf(constant), &value))
                 parsed = value;
-            if (reflectorConstants.Find(key) == nullptr)
+            if (firstPass && reflectorConstants.Find(key) == nullptr)
                 reflectorConstants.Insert(arena.Keep(key), parsed);
         }
         else if (NameIs(child, "TPSImage"))

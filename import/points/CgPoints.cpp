@@ -37,6 +37,16 @@ WideText DateOf(WideView stamp)
     return date;
 }
 
+enum PointAttribute
+{
+    Role,
+    Name,
+    Code,
+    Description,
+    TimeStamp
+};
+constexpr const char* kPointAttributes[] = {"role", "name", "code", "desc", "timeStamp"};
+
 } // namespace
 
 void CLandXMLImporter::ReadCgPoints(const Node* cgPoints)
@@ -47,8 +57,9 @@ void CLandXMLImporter::ReadCgPoints(const Node* cgPoints)
     for (const Node* child = cgPoints->last_node(); child != nullptr;
          child = child->previous_sibling())
     {
-        const Attribute* role = FindAttribute(child, "role");
-        const Attribute* nameAttribute = FindAttribute(child, "name");
+        const AttributesOf found(child, kPointAttributes);
+        const Attribute* role = found[Role];
+        const Attribute* nameAttribute = found[Name];
         if (nameAttribute == nullptr)
             continue;
         WideText name = ValueOf(nameAttribute);
@@ -73,7 +84,7 @@ void CLandXMLImporter::ReadCgPoints(const Node* cgPoints)
             name.Truncate(at);
         sink->AddPoint(name.c_str());
 
-        if (const Attribute* codeAttribute = FindAttribute(child, "code"))
+        if (const Attribute* codeAttribute = found[Code])
         {
             const WideText base = ValueOf(codeAttribute);
             WideText code;
@@ -104,7 +115,7 @@ void CLandXMLImporter::ReadCgPoints(const Node* cgPoints)
             }
         }
 
-        if (const Attribute* desc = FindAttribute(child, "desc"))
+        if (const Attribute* desc = found[Description])
             if (ISinkExtension* extension = sink->GetExtension(PointExtension))
                 extension->SetDescription(ValueOf(desc).c_str());
 
@@ -114,7 +125,7 @@ void CLandXMLImporter::ReadCgPoints(const Node* cgPoints)
             sink->SetHeightType(0);
         }
 
-        if (const Attribute* stamp = FindAttribute(child, "timeStamp"))
+        if (const Attribute* stamp = found[TimeStamp])
             sink->SetDate(DateOf(ValueOf(stamp)).c_str());
 
         ReadPointCoordinates(ValueOf(child));

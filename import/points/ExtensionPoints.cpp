@@ -8,7 +8,7 @@
 namespace Plugin
 {
 
-void CLandXMLImporter::ReadExtensionPoints(const Node* extension, bool keepImages)
+void CLandXMLImporter::ReadExtensionPoints(const Node* extension, bool firstPass)
 {
     for (const Node* point = FindChild(extension, "Point"); point != nullptr;
          point = NextSibling(point, "Point"))
@@ -16,8 +16,9 @@ void CLandXMLImporter::ReadExtensionPoints(const Node* extension, bool keepImage
         const Attribute* uniqueId = FindAttribute(point, "uniqueID");
         if (uniqueId == nullptr)
             continue;
-        const WideText id = ValueOf(uniqueId);
-        if (const Node* pointCode = FindChild(point, "PointCode"))
+        const WideText id = firstPass ? ValueOf(uniqueId) : WideText();
+        const Node* pointCode = firstPass ? FindChild(point, "PointCode") : nullptr;
+        if (pointCode != nullptr)
         {
             // The part of the id before its first "@", or the whole id.
             const WideView key = id.View().substr(0, id.View().find(WideChar('@')));
@@ -36,7 +37,7 @@ void CLandXMLImporter::ReadExtensionPoints(const Node* extension, bool keepImage
              reference = NextSibling(reference, "landxml:DocFileRef"))
         {
             ImageRecord image;
-            if (ReadImageReference(keepImages ? &image : nullptr, reference) && keepImages)
+            if (ReadImageReference(firstPass ? &image : nullptr, reference) && firstPass)
                 images.Add(id, image);
         }
     }
@@ -82,14 +83,16 @@ bool CLandXMLImporter::FileExists(WideView relativePath, bool plainFileName)
 CLandXMLImporter::ImageLocation CLandXMLImporter::LocateImage(const Node* reference,
                                                               bool plainFileName)
 {
-    if (const ImageLocation* known = knownImages.Find(reference))
-        return *known;
+    if (replayingImages && nextKnownImage < knownImages.size() &&
+        knownImages[nextKnownImage].reference == reference)
+        return knownImages[nextKnownImage++].location;
     ImageLocation location = ImageLocation::Missing;
     if (FileExists(ToWideText(locationPath.c_str()), plainFileName))
         location = ImageLocation::AtLocation;
     else if (FileExists(ToWideText(imagesPath.c_str()), plainFileName))
         location = ImageLocation::InImages;
-    knownImages.Insert(reference, location);
+    if (!replayingImages)
+        knownImages.push_back(KnownImage{reference, location});
     return location;
 }
 
@@ -103,9 +106,11 @@ void CLandXMLImporter::ReportMissingFile(const std::string& relativePath)
 
 bool CLandXMLImporter::ReadImageReference(ImageRecord* record, const Node* reference)
 {
-    const Attribute* nameAttribute = FindAttribute(reference, "name");
-    const Attribute* locationAttribute = FindAttribute(reference, "location");
-    const Attribute* formatAttribute = FindAttribute(reference, "fileFormat");
+    static constexpr const char* kNames[] = {"name", "location", "fileFormat"};
+    const AttributesOf attributes(reference, kNames);
+    const Attribute* nameAttribute = attributes[0];
+    const Attribute* locationAttribute = attributes[1];
+    const Attribute* formatAttribute = attributes[2];
     const char* name = TextOf(nameAttribute ? nameAttribute->value() : nullptr);
     const char* location = TextOf(locationAttribute ? locationAttribute->value() : nullptr);
     const char* format = formatAttribute ? TextOf(formatAttribute->value()) : "jpg";

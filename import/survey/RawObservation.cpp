@@ -19,11 +19,22 @@ WideText RespellTimeStamp(WideView stamp)
     return respelled;
 }
 
+enum ObservationAttribute
+{
+    TargetHeight,
+    DirectFace,
+    HorizontalAngle,
+    ZenithAngle,
+    SlopeDistance,
+    TimeStamp
+};
+constexpr const char* kObservationAttributes[] = {"targetHeight", "directFace",    "horizAngle",
+                                                  "zenithAngle",  "slopeDistance", "timeStamp"};
+
 } // namespace
 
-void CLandXMLImporter::ReadRawObservation(WideView setupId, const Node* observation)
+void CLandXMLImporter::ReadRawObservation(const TpsCorrection* correction, const Node* observation)
 {
-    setupId = SetupIdOfGroup(version, setupId);
     const Node* target = FindChild(observation, "TargetPoint");
     if (target == nullptr)
         return;
@@ -34,28 +45,34 @@ void CLandXMLImporter::ReadRawObservation(WideView setupId, const Node* observat
     const WideText cutName(wholeName.View().substr(0, wholeName.View().find(WideChar('@'))));
     sink->SetTargetPoint(cutName.c_str());
 
+    // The three tables are looked up together: in a large job each lookup waits for memory, and
+    // independent lookups wait at the same time.
+    const OptionalNumber* knownConstant = reflectorConstants.Find(cutName);
+    const ImageTable::Entry* firstImage = images.Find(cutName);
+    const PointRecord* record = points.Find(wholeName);
     OptionalNumber reflectorConstant;
-    if (const OptionalNumber* known = reflectorConstants.Find(cutName))
-        reflectorConstant = *known;
+    if (knownConstant != nullptr)
+        reflectorConstant = *knownConstant;
 
+    const AttributesOf found(observation, kObservationAttributes);
     double value = 0.0;
-    if (const Attribute* height = FindAttribute(observation, "targetHeight"))
+    if (const Attribute* height = found[TargetHeight])
         if (distanceParser.Parse(ValueOf(height), &value))
             sink->SetTargetHeight(value);
 
-    const Attribute* directFace = FindAttribute(observation, "directFace");
+    const Attribute* directFace = found[DirectFace];
     const int face = ValueIs(directFace, "true") ? 0 : 1;
     if (directFace != nullptr)
         sink->SetFace(face);
 
-    if (const Attribute* angle = FindAttribute(observation, "horizAngle"))
+    if (const Attribute* angle = found[HorizontalAngle])
         if (ConvertAngle(ValueOf(angle), value))
             sink->SetHorizontalAngle(value);
-    if (const Attribute* angle = FindAttribute(observation, "zenithAngle"))
+    if (const Attribute* angle = found[ZenithAngle])
         if (ConvertAngle(ValueOf(angle), value))
             sink->SetZenithAngle(value);
 
-    if (const Attribute* distance = FindAttribute(observation, "slopeDistance"))
+    if (const Attribute* distance = found[SlopeDistance])
     {
         double measured = 0.0;
         if (distanceParser.Parse(ValueOf(distance), &measured))
@@ -63,17 +80,13 @@ void CLandXMLImporter::ReadRawObservation(WideView setupId, const Node* observat
             // The setting is read now, through its address: the constant first, then the scale.
             if (reflectorConstant && *considerPrismConstant)
                 measured += *reflectorConstant;
-            if (const StationEntry* station = stations.Find(setupId))
-            {
-                const TpsCorrection* correction = tpsCorrections.Find(station->instrumentDetailsID);
-                if (correction != nullptr && correction->atmosphericScale)
-                    measured += measured * *correction->atmosphericScale / 1000.0;
-            }
+            if (correction != nullptr && correction->atmosphericScale)
+                measured += measured * *correction->atmosphericScale / 1000.0;
             sink->SetSlopeDistance(measured);
         }
     }
 
-    const Attribute* stampAttribute = FindAttribute(observation, "timeStamp");
+    const Attribute* stampAttribute = found[TimeStamp];
     const WideText stamp = stampAttribute ? ValueOf(stampAttribute) : WideText();
     if (ISinkExtension* extension = sink->GetExtension(ObservationExtension))
         if (stamp.size() == 19)
@@ -82,10 +95,10 @@ void CLandXMLImporter::ReadRawObservation(WideView setupId, const Node* observat
     if (directFace != nullptr)
         sink->SetFace(face);
 
-    for (const ImageTable::Entry* image = images.Find(cutName); image; image = image->next)
+    for (const ImageTable::Entry* image = firstImage; image; image = image->next)
         SendImageNote(image->record);
 
-    if (const PointRecord* record = points.Find(wholeName))
+    if (record != nullptr)
     {
         WideText code;
         ComposePointCode(record->code, *record, code);

@@ -48,11 +48,13 @@ void CLandXMLImporter::ReadObservationGroup(const Node* group)
     const Attribute* id = FindAttribute(group, "id");
     if (id == nullptr)
         return;
-    const WideText setupId = ValueOf(id);
-    ActivateStation(setupId);
+    // The station, and so the instrument, is the same for all observations of the group.
+    const StationEntry* station = ActivateStation(ValueOf(id));
+    const TpsCorrection* correction =
+        station != nullptr ? tpsCorrections.Find(station->instrumentDetailsID) : nullptr;
     for (const Node* child = group->first_node(); child != nullptr; child = child->next_sibling())
         if (NameIs(child, "RawObservation"))
-            ReadRawObservation(setupId, child);
+            ReadRawObservation(correction, child);
 }
 
 // LandXML 1.2 names an observation group "o" followed by its setup's id.
@@ -63,20 +65,21 @@ WideView SetupIdOfGroup(int version, WideView id)
     return id;
 }
 
-void CLandXMLImporter::ActivateStation(WideView setupId)
+const StationEntry* CLandXMLImporter::ActivateStation(WideView setupId)
 {
     const StationEntry* station = stations.Find(SetupIdOfGroup(version, setupId));
     if (station == nullptr)
-        return;
+        return nullptr;
     sink->SetStation(station->stationName.c_str());
     sink->SetInstrumentHeight(station->instrumentHeight);
     const TpsCorrection* correction = tpsCorrections.Find(station->instrumentDetailsID);
     if (correction == nullptr)
-        return;
+        return station;
     if (correction->pressure)
         sink->SetPressure(*correction->pressure);
     if (correction->dryTemperature)
         sink->SetDryTemperature(*correction->dryTemperature);
+    return station;
 }
 
 } // namespace Plugin

@@ -1,7 +1,9 @@
 // Extension points: their code records, their onboard images and the image files looked for
 // beside the document. Images reach the host as notes of the observations of their point.
 
+#include "platform/Platform.h"
 #include "tests/import/ImportLines.h"
+#include "tests/support/TestImport.h"
 
 #include <gtest/gtest.h>
 
@@ -118,6 +120,73 @@ TEST(ExtensionImages, FileIsLookedForUnderLocationThenImages)
             {}, c.files);
         EXPECT_EQ(NotePaths(lines), c.notes) << c.reference;
         EXPECT_EQ(Warnings(lines), c.warnings) << c.reference;
+    }
+}
+
+// Where the location's folder is missing, its files are not looked for one by one. Whatever a
+// reference names, the answer must be the one the system gives for the joined path.
+TEST(ExtensionImages, FilesOfMissingFoldersAreFoundAsTheSystemFindsThem)
+{
+    struct Case
+    {
+        const char* location;
+        const char* name;
+        const char* format;
+        Files files;
+    };
+    const std::string jpg = "jpeg bytes";
+    const Case cases[] = {
+        {"pics", "IMG1", "jpg", {}},
+        {"pics", "IMG1", "jpg", {{"pics/other.jpg", jpg}}},
+        {"pics", "IMG1", "jpg", {{"Images/IMG1.jpg", jpg}}},
+        // Names that leave the folder: the system decides whether a missing folder matters.
+        {"nosuch", "../IMG1", "jpg", {{"IMG1.jpg", jpg}}},
+        {"nosuch", "..\\IMG1", "jpg", {{"IMG1.jpg", jpg}}},
+        {"nosuch", "IMG1", "jpg/../../IMG1.jpg", {{"IMG1.jpg", jpg}}},
+        {"nosuch", "..", ".", {{"keep", jpg}}},
+        {"nosuch", "sub/IMG1", "jpg", {{"Images/sub/IMG1.jpg", jpg}}},
+        {"pics", "sub/IMG1", "jpg", {{"pics/sub/IMG1.jpg", jpg}}},
+    };
+    for (const Case& c : cases)
+    {
+        // The same files in a folder of the test's own, asked for directly.
+        const Testing::TempFolder oracle;
+        for (const auto& [file, bytes] : c.files)
+            oracle.Write(file, bytes);
+        const std::string fileName = std::string(c.name) + "." + c.format;
+        const std::string atLocation = std::string(c.location) + "/" + fileName;
+        const std::string inImages = "Images/" + fileName;
+        const auto exists = [&](const std::string& relative)
+        {
+            return Platform::PathExists(Testing::HostPath(oracle.Path()) +
+                                        Host::ToWideString(u"/") +
+                                        Host::ToWideString(Host::FromUtf8(relative)));
+        };
+        // The record writes a backslash of a text as two.
+        const auto traced = [](std::string text)
+        {
+            for (std::size_t at = text.find('\\'); at != std::string::npos;
+                 at = text.find('\\', at + 2))
+                text.insert(at, 1, '\\');
+            return text;
+        };
+        Lines notes{""};
+        Lines warnings =
+            Missing({traced(atLocation), traced(inImages), traced(atLocation), traced(inImages)});
+        if (exists(atLocation))
+            notes = {traced(atLocation)}, warnings = {};
+        else if (exists(inImages))
+            notes = {traced(inImages)}, warnings = {};
+
+        const Lines lines = ImportDocument(
+            Document(std::string("<Point uniqueID=\"P1\"><OnboardImages><landxml:DocFileRef "
+                                 "name=\"") +
+                     c.name + "\" location=\"" + c.location + "\" fileFormat=\"" + c.format +
+                     "\"/></OnboardImages></Point>"),
+            {}, c.files);
+        const std::string shown = atLocation + " with " + std::to_string(c.files.size()) + " files";
+        EXPECT_EQ(NotePaths(lines), notes) << shown;
+        EXPECT_EQ(Warnings(lines), warnings) << shown;
     }
 }
 
