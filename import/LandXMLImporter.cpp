@@ -7,53 +7,55 @@ namespace Plugin
 
 CLandXMLImporter::CLandXMLImporter(IImportSink* hostSink, const bool* setting,
                                    const WideString& path)
-    : sink(hostSink), tpsCorrections(arena), reflectorConstants(arena), points(arena),
-      stations(arena), images(arena), considerPrismConstant(setting), knownFolders(arena)
+    : sink(hostSink), tpsCorrections(arena), nameRecords(arena), stations(arena), images(arena),
+      considerPrismConstant(setting), knownFolders(arena)
 {
     const std::size_t separator = path.rfind(Platform::kDirectorySeparator);
     if (separator != WideString::npos)
         folder.assign(path, 0, separator + 1);
 }
 
-ImageTable::ImageTable(TextArena& memory) : arena(memory), byKey(memory), firstByName(memory) {}
-
-void ImageTable::Add(WideView key, const ImageRecord& record)
+NameRecord& CLandXMLImporter::RecordOf(WideView text)
 {
-    Entry* added = arena.Allocate<Entry>(1);
-    new (added) Entry{record, nullptr};
-    Chain* chain = byKey.Find(key);
-    WideView keptKey;
-    if (chain == nullptr)
-    {
-        keptKey = arena.Keep(key);
-        byKey.Insert(keptKey, Chain{keptKey, added, added});
-    }
-    else
-    {
-        keptKey = chain->key;
-        chain->last = chain->last->next = added;
-    }
+    if (NameRecord* known = nameRecords.Find(text))
+        return *known;
+    NameRecord record;
+    record.text = arena.Keep(text);
+    return nameRecords.Insert(record.text, record);
+}
 
-    // A record comes before the known first of its name only when its key is smaller: among
-    // equal keys the earlier record stays first.
+PointRecord* CLandXMLImporter::PointOf(WideView name)
+{
+    NameRecord* record = nameRecords.Find(name);
+    return record != nullptr && record->hasPoint ? &record->point : nullptr;
+}
+
+ImageIndex::ImageIndex(TextArena& memory) : arena(memory), firstByName(memory) {}
+
+void ImageIndex::Add(NameRecord& id, const ImageRecord& record)
+{
+    ImageEntry* added = arena.Allocate<ImageEntry>(1);
+    new (added) ImageEntry{record, nullptr};
+    if (id.lastImage == nullptr)
+        id.firstImage = added;
+    else
+        id.lastImage->next = added;
+    id.lastImage = added;
+
+    // A record comes before the known first of its name only when its id is smaller: among
+    // equal ids the earlier record stays first.
     First* known = firstByName.Find(record.name);
     if (known == nullptr)
         // The name is kept again beside the index's entry: a search compares it there.
-        firstByName.Insert(arena.Keep(added->record.name), First{keptKey, &added->record});
-    else if (keptKey < known->key)
-        *known = First{keptKey, &added->record};
+        firstByName.Insert(arena.Keep(added->record.name), First{id.text, &added->record});
+    else if (id.text < known->id)
+        *known = First{id.text, &added->record};
 }
 
-ImageRecord* ImageTable::FindByName(WideView name)
+ImageRecord* ImageIndex::FindByName(WideView name)
 {
     const First* found = firstByName.Find(name);
     return found != nullptr ? found->record : nullptr;
-}
-
-const ImageTable::Entry* ImageTable::Find(WideView key) const
-{
-    const Chain* chain = byKey.Find(key);
-    return chain != nullptr ? chain->first : nullptr;
 }
 
 void CLandXMLImporter::ReadLandXML(const Node* root)

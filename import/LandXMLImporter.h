@@ -78,42 +78,50 @@ struct TpsCorrection
     OptionalNumber atmosphericScale; // ppm / 1000
 };
 
-// The images, by the id of their point, keep every record; the records of one id stay in the
-// order they were added. The table's order is that of the ids as UTF-16 code units, then of
-// addition; a search by name returns the first record in that order, from an index kept as the
-// records arrive instead of a walk of the table.
-class ImageTable
+// An image record in the list of its point id.
+struct ImageEntry
+{
+    ImageRecord record;
+    ImageEntry* next;
+};
+
+// What the tables know of one text of the document. Point names, point ids and target names are
+// texts of one kind, and mostly the same texts: one record per text keeps a point's code record,
+// the images listed under it as a point id and its reflector constant as a target, so that an
+// observation finds all three with one lookup when its target's name has no "@". Each part
+// keeps the first entry the document gives it, independently of the others.
+struct NameRecord
+{
+    WideView text; // the key, kept in the arena
+    PointRecord point;
+    bool hasPoint = false;
+    bool hasReflectorConstant = false;
+    OptionalNumber reflectorConstant;
+    ImageEntry* firstImage = nullptr; // in the order they were added
+    ImageEntry* lastImage = nullptr;
+};
+
+// The images keep every record under their point id; the records of one id stay in the order
+// they were added. The images' order is that of the ids as UTF-16 code units, then of addition;
+// a search by name returns the first record in that order, from an index kept as the records
+// arrive instead of a walk of all images.
+class ImageIndex
 {
 public:
-    struct Entry
-    {
-        ImageRecord record;
-        Entry* next;
-    };
+    explicit ImageIndex(TextArena& arena);
 
-    explicit ImageTable(TextArena& arena);
-
-    void Add(WideView key, const ImageRecord& record);
-    // The first record, in table order, whose name equals name; null when there is none.
+    void Add(NameRecord& id, const ImageRecord& record);
+    // The first record, in image order, whose name equals name; null when there is none.
     ImageRecord* FindByName(WideView name);
-    // The first of the records added under key, the others following through next.
-    const Entry* Find(WideView key) const;
 
 private:
-    struct Chain
-    {
-        WideView key;
-        Entry* first;
-        Entry* last;
-    };
     struct First
     {
-        WideView key;
+        WideView id;
         ImageRecord* record;
     };
 
     TextArena& arena;
-    Table<WideView, Chain> byKey;
     Table<WideView, First> firstByName;
 };
 
@@ -184,11 +192,15 @@ public:
     ParserReference temperatureParser;
     ParserReference pressureParser;
     Table<WideView, TpsCorrection> tpsCorrections;
-    Table<WideView, OptionalNumber> reflectorConstants;
-    Table<WideView, PointRecord> points;
+    Table<WideView, NameRecord> nameRecords;
     Table<WideView, StationEntry> stations;
     int angularUnit = 1;
-    ImageTable images;
+    ImageIndex images;
+
+    // The record of text, added empty when there is none.
+    NameRecord& RecordOf(WideView text);
+    // The extension's code record of a point name; null when there is none.
+    PointRecord* PointOf(WideView name);
     WideString folder;
     const bool* considerPrismConstant;
     int version = 12;
@@ -211,7 +223,14 @@ private:
     // (plainFileName), a folder that is not there holds no file, and the folders are looked for
     // once each.
     bool FileExists(WideView relativePath, bool plainFileName);
+    // Spells a reference's two paths into locationPath and imagesPath; false when the reference
+    // lacks a name, a location or a format.
+    bool SpellImagePaths(const Node* reference, const char** name, bool* plainFileName);
+    // The warnings for an image found in neither place.
+    void ReportMissingImage();
     void ReportMissingFile(const std::string& relativePath);
+    // The first record of an image name, as the first pass found it for the same TPSImage.
+    ImageRecord* FindImageByName(const Node* tpsImage, WideView name, bool firstPass);
 
     WideString encoding;
     bool ansiCodePage = false; // decided once per declared encoding, not per conversion
@@ -223,6 +242,16 @@ private:
     std::vector<KnownImage> knownImages; // in the order the first pass looked for them
     std::size_t nextKnownImage = 0;
     bool replayingImages = false;
+    // The extension whose point images are the first pointImages of knownImages.
+    const Node* imagesOfExtension = nullptr;
+    std::size_t pointImages = 0;
+    struct ImageSearch
+    {
+        const Node* tpsImage;
+        ImageRecord* found;
+    };
+    std::vector<ImageSearch> imageSearches; // the first pass's searches by name, in order
+    std::size_t nextImageSearch = 0;
     Table<WideView, bool> knownFolders;
     // Reused for every image reference: paths as the document spells them, and the warning.
     std::string locationPath;

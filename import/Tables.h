@@ -139,9 +139,13 @@ private:
 };
 
 // A table in an arena: keys to values, each key once. Keys are views of texts kept in the same
-// arena, or pointers. Records sit in the arena in the order they were added, which keeps the
-// lookups of a document that names its points in order close together in memory; the slots
-// that find them are a small array of their own. The table's order is never observed.
+// arena, or pointers. The table's order is never observed.
+//
+// A large job's tables do not fit in the processor's caches, and a lookup through the slots
+// waits for memory twice. But a document names its points in one order throughout: the points
+// of its extension, its coordinate points (read from the last), its observations. So a lookup
+// first tries the neighbours, in order of addition, of the record it found last, which are
+// usually in the cache already, before it goes through the slots.
 template <typename Key, typename Value> class Table
 {
 public:
@@ -158,13 +162,17 @@ public:
         if (count == 0)
             return nullptr;
         const std::size_t hash = Hash(key);
+        if (lastFound != nullptr)
+            for (Entry* neighbour : {lastFound->added, lastFound->previous, lastFound})
+                if (neighbour != nullptr && neighbour->hash == hash && neighbour->key == key)
+                    return Found(neighbour);
         for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask)
         {
             Entry* entry = slots[slot];
             if (entry == nullptr)
                 return nullptr;
             if (entry->hash == hash && entry->key == key)
-                return &entry->value;
+                return Found(entry);
         }
     }
 
@@ -174,10 +182,13 @@ public:
         if ((count + 1) * 2 > capacity)
             Grow();
         Entry* entry = arena.Allocate<Entry>(1);
-        new (entry) Entry{key, Hash(key), value};
+        new (entry) Entry{key, Hash(key), lastAdded, nullptr, value};
+        if (lastAdded != nullptr)
+            lastAdded->added = entry;
+        lastAdded = entry;
         Place(entry);
         ++count;
-        return entry->value;
+        return *Found(entry);
     }
 
 private:
@@ -185,8 +196,16 @@ private:
     {
         Key key;
         std::size_t hash;
+        Entry* previous; // added just before this one
+        Entry* added;    // added just after this one
         Value value;
     };
+
+    Value* Found(Entry* entry) const
+    {
+        lastFound = entry;
+        return &entry->value;
+    }
 
     static std::size_t Hash(const Key& key)
     {
@@ -221,6 +240,8 @@ private:
     std::size_t capacity = 0;
     std::size_t mask = 0;
     std::size_t count = 0;
+    Entry* lastAdded = nullptr;
+    mutable Entry* lastFound = nullptr;
 };
 
 } // namespace Plugin

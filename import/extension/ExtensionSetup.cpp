@@ -5,6 +5,18 @@
 namespace Plugin
 {
 
+ImageRecord* CLandXMLImporter::FindImageByName(const Node* tpsImage, WideView name, bool firstPass)
+{
+    // No image is added after the first pass: the second finds what the first found.
+    if (!firstPass && nextImageSearch < imageSearches.size() &&
+        imageSearches[nextImageSearch].tpsImage == tpsImage)
+        return imageSearches[nextImageSearch++].found;
+    ImageRecord* found = images.FindByName(name);
+    if (firstPass)
+        imageSearches.push_back(ImageSearch{tpsImage, found});
+    return found;
+}
+
 void CLandXMLImporter::ReadExtensionSetup(const Node* setup, bool firstPass)
 {
     for (const Node* child = setup->first_node(); child != nullptr; child = child->next_sibling())
@@ -26,8 +38,15 @@ void CLandXMLImporter::ReadExtensionSetup(const Node* setup, bool firstPass)
             OptionalNumber parsed;
             if (distanceParser.Parse(ValueOf(constant), &value))
                 parsed = value;
-            if (firstPass && reflectorConstants.Find(key) == nullptr)
-                reflectorConstants.Insert(arena.Keep(key), parsed);
+            if (firstPass)
+            {
+                NameRecord& record = RecordOf(key);
+                if (!record.hasReflectorConstant)
+                {
+                    record.reflectorConstant = parsed;
+                    record.hasReflectorConstant = true;
+                }
+            }
         }
         else if (NameIs(child, "TPSImage"))
         {
@@ -35,7 +54,7 @@ void CLandXMLImporter::ReadExtensionSetup(const Node* setup, bool firstPass)
             const Attribute* nameAttribute = reference ? FindAttribute(reference, "name") : nullptr;
             const WideText name = nameAttribute ? ValueOf(nameAttribute) : WideText();
 
-            ImageRecord* image = name.empty() ? nullptr : images.FindByName(name);
+            ImageRecord* image = name.empty() ? nullptr : FindImageByName(child, name, firstPass);
             ImageRecord newImage;
             const bool isNew = image == nullptr;
             if (isNew)

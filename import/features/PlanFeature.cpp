@@ -65,7 +65,7 @@ void CLandXMLImporter::ReadPlanFeature(const Node* feature, bool fromExtension)
                 const Attribute* reference = mid ? FindAttribute(mid, "pntRef") : nullptr;
                 if (reference == nullptr)
                     continue;
-                if (PointRecord* point = points.Find(ValueOf(reference)))
+                if (PointRecord* point = PointOf(ValueOf(reference)))
                     point->code.Append(arena, names.name);
             }
             else if (NameIs(child, "BestFitCurve") || NameIs(child, "Spline"))
@@ -93,7 +93,7 @@ void CLandXMLImporter::ReadPlanFeature(const Node* feature, bool fromExtension)
                 }
                 for (std::size_t i = first; i < last; ++i)
                 {
-                    if (PointRecord* point = points.Find(pieces[i]))
+                    if (PointRecord* point = PointOf(pieces[i]))
                         point->lineCodes.push_back(
                             arena, LineCode(arena, point->code, names.name, WideView()));
                 }
@@ -116,7 +116,7 @@ void CLandXMLImporter::ReadPlanFeature(const Node* feature, bool fromExtension)
         const Attribute* endRef = endNode ? FindAttribute(endNode, "pntRef") : nullptr;
         if (startRef == nullptr || endRef == nullptr)
             continue;
-        if (PointRecord* startPoint = points.Find(ValueOf(startRef)))
+        if (PointRecord* startPoint = PointOf(ValueOf(startRef)))
         {
             PointRecord& record = *startPoint;
             if (names.prefix.empty())
@@ -131,7 +131,7 @@ void CLandXMLImporter::ReadPlanFeature(const Node* feature, bool fromExtension)
             record.lineCodes.push_back(arena, LineCode(arena, names.prefix, names.name, suffix));
             started = true;
         }
-        lastEnd = points.Find(ValueOf(endRef));
+        lastEnd = PointOf(ValueOf(endRef));
     }
     if (lastEnd != nullptr)
         lastEnd->lineCodes.push_back(

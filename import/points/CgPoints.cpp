@@ -69,7 +69,7 @@ void CLandXMLImporter::ReadCgPoints(const Node* cgPoints)
         if (at != WideView::npos && !control)
             continue;
 
-        const PointRecord* known = points.Find(name);
+        const PointRecord* known = PointOf(name);
         if (known != nullptr && known->gpsPhase)
         {
             if (measured)

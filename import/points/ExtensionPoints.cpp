@@ -10,9 +10,25 @@ namespace Plugin
 
 void CLandXMLImporter::ReadExtensionPoints(const Node* extension, bool firstPass)
 {
+    if (!firstPass && extension == imagesOfExtension)
+    {
+        // The first pass met every image reference of these points, in this order, and looked
+        // for its file: only the missing files are reported again, and no point is walked.
+        for (std::size_t i = 0; i < pointImages; ++i)
+        {
+            const char* name = nullptr;
+            bool plainFileName = false;
+            if (knownImages[i].location == ImageLocation::Missing &&
+                SpellImagePaths(knownImages[i].reference, &name, &plainFileName))
+                ReportMissingImage();
+        }
+        nextKnownImage = pointImages;
+        return;
+    }
     for (const Node* point = FindChild(extension, "Point"); point != nullptr;
          point = NextSibling(point, "Point"))
     {
+        PrefetchNode(point->next_sibling());
         const Attribute* uniqueId = FindAttribute(point, "uniqueID");
         if (uniqueId == nullptr)
             continue;
@@ -22,12 +38,12 @@ void CLandXMLImporter::ReadExtensionPoints(const Node* extension, bool firstPass
         {
             // The part of the id before its first "@", or the whole id.
             const WideView key = id.View().substr(0, id.View().find(WideChar('@')));
-            if (points.Find(key) == nullptr)
+            NameRecord& name = RecordOf(key);
+            if (!name.hasPoint)
             {
-                PointRecord record;
-                record.gpsPhase = ValueIs(FindAttribute(point, "subclass"), "GPS phase");
-                ReadFeature(pointCode, record);
-                points.Insert(arena.Keep(key), record);
+                name.point.gpsPhase = ValueIs(FindAttribute(point, "subclass"), "GPS phase");
+                ReadFeature(pointCode, name.point);
+                name.hasPoint = true;
             }
         }
         const Node* onboard = FindChild(point, "OnboardImages");
@@ -38,8 +54,13 @@ void CLandXMLImporter::ReadExtensionPoints(const Node* extension, bool firstPass
         {
             ImageRecord image;
             if (ReadImageReference(firstPass ? &image : nullptr, reference) && firstPass)
-                images.Add(id, image);
+                images.Add(RecordOf(id), image);
         }
+    }
+    if (firstPass && !replayingImages)
+    {
+        imagesOfExtension = extension;
+        pointImages = knownImages.size();
     }
 }
 
@@ -104,23 +125,41 @@ void CLandXMLImporter::ReportMissingFile(const std::string& relativePath)
     sink->ReportWarning(warning.c_str());
 }
 
-bool CLandXMLImporter::ReadImageReference(ImageRecord* record, const Node* reference)
+void CLandXMLImporter::ReportMissingImage()
+{
+    ReportMissingFile(locationPath);
+    if (locationPath != imagesPath)
+        ReportMissingFile(imagesPath);
+}
+
+bool CLandXMLImporter::SpellImagePaths(const Node* reference, const char** name,
+                                       bool* plainFileName)
 {
     static constexpr const char* kNames[] = {"name", "location", "fileFormat"};
     const AttributesOf attributes(reference, kNames);
     const Attribute* nameAttribute = attributes[0];
     const Attribute* locationAttribute = attributes[1];
     const Attribute* formatAttribute = attributes[2];
-    const char* name = TextOf(nameAttribute ? nameAttribute->value() : nullptr);
+    *name = TextOf(nameAttribute ? nameAttribute->value() : nullptr);
     const char* location = TextOf(locationAttribute ? locationAttribute->value() : nullptr);
     const char* format = formatAttribute ? TextOf(formatAttribute->value()) : "jpg";
-    if (*name == 0 || *location == 0 || *format == 0)
+    if (**name == 0 || *location == 0 || *format == 0)
         return false;
 
     // The paths are joined as bytes and converted whole, as the document spells them.
-    locationPath.assign(location).append("/").append(name).append(".").append(format);
-    imagesPath.assign("Images/").append(name).append(".").append(format);
-    const ImageLocation found = LocateImage(reference, IsPlainFileName(name, format));
+    locationPath.assign(location).append("/").append(*name).append(".").append(format);
+    imagesPath.assign("Images/").append(*name).append(".").append(format);
+    *plainFileName = IsPlainFileName(*name, format);
+    return true;
+}
+
+bool CLandXMLImporter::ReadImageReference(ImageRecord* record, const Node* reference)
+{
+    const char* name = nullptr;
+    bool plainFileName = false;
+    if (!SpellImagePaths(reference, &name, &plainFileName))
+        return false;
+    const ImageLocation found = LocateImage(reference, plainFileName);
     if (record != nullptr)
     {
         record->name = arena.Keep(ToWideText(name));
@@ -130,11 +169,7 @@ bool CLandXMLImporter::ReadImageReference(ImageRecord* record, const Node* refer
             record->path = arena.Keep(ToWideText(imagesPath.c_str()));
     }
     if (found == ImageLocation::Missing)
-    {
-        ReportMissingFile(locationPath);
-        if (locationPath != imagesPath)
-            ReportMissingFile(imagesPath);
-    }
+        ReportMissingImage();
     return true;
 }
 

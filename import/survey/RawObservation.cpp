@@ -45,14 +45,15 @@ void CLandXMLImporter::ReadRawObservation(const TpsCorrection* correction, const
     const WideText cutName(wholeName.View().substr(0, wholeName.View().find(WideChar('@'))));
     sink->SetTargetPoint(cutName.c_str());
 
-    // The three tables are looked up together: in a large job each lookup waits for memory, and
-    // independent lookups wait at the same time.
-    const OptionalNumber* knownConstant = reflectorConstants.Find(cutName);
-    const ImageTable::Entry* firstImage = images.Find(cutName);
-    const PointRecord* record = points.Find(wholeName);
+    // The target as a target and point id, and as a point name: mostly the same record.
+    const NameRecord* cut = nameRecords.Find(cutName);
+    const NameRecord* whole =
+        wholeName.size() == cutName.size() ? cut : nameRecords.Find(wholeName);
     OptionalNumber reflectorConstant;
-    if (knownConstant != nullptr)
-        reflectorConstant = *knownConstant;
+    if (cut != nullptr && cut->hasReflectorConstant)
+        reflectorConstant = cut->reflectorConstant;
+    const ImageEntry* firstImage = cut != nullptr ? cut->firstImage : nullptr;
+    const PointRecord* record = whole != nullptr && whole->hasPoint ? &whole->point : nullptr;
 
     const AttributesOf found(observation, kObservationAttributes);
     double value = 0.0;
@@ -95,7 +96,7 @@ void CLandXMLImporter::ReadRawObservation(const TpsCorrection* correction, const
     if (directFace != nullptr)
         sink->SetFace(face);
 
-    for (const ImageTable::Entry* image = firstImage; image; image = image->next)
+    for (const ImageEntry* image = firstImage; image; image = image->next)
         SendImageNote(image->record);
 
     if (record != nullptr)
