@@ -156,6 +156,7 @@ public:
     void ReadPointCoordinates(WideView text);
     // The second pass only makes the host calls: no reader after it reads the tables.
     void ReadExtensionPoints(const Node* extension, bool firstPass);
+    void ReadExtensionPoint(const Node* point, bool firstPass);
     // Fills *record when it is not null. False when the reference lacks a name, location or format.
     bool ReadImageReference(ImageRecord* record, const Node* reference);
 
@@ -171,7 +172,6 @@ public:
 
     // Plan features.
     void ReadPlanFeature(const Node* feature, bool fromExtension);
-    void ReadExtensionPlanFeatures(const Node* extension);
 
     // The vendor extension.
     void ReadExtensionFirstPass(const Node* extension);
@@ -242,9 +242,11 @@ private:
     std::vector<KnownImage> knownImages; // in the order the first pass looked for them
     std::size_t nextKnownImage = 0;
     bool replayingImages = false;
-    // The extension whose point images are the first pointImages of knownImages.
-    const Node* imagesOfExtension = nullptr;
+    // The extension the first pass read: its point images are the first pointImages of
+    // knownImages, and firstSurvey is its first Survey.
+    const Node* firstPassExtension = nullptr;
     std::size_t pointImages = 0;
+    const Node* firstSurvey = nullptr;
     struct ImageSearch
     {
         const Node* tpsImage;

@@ -3,15 +3,35 @@
 
 #include "import/LandXMLImporter.h"
 
+#include <vector>
+
 namespace Plugin
 {
 
 void CLandXMLImporter::ReadExtensionFirstPass(const Node* extension)
 {
-    ReadExtensionPoints(extension, true);
-    ReadExtensionPlanFeatures(extension);
-    for (const Node* survey = FindChild(extension, "Survey"); survey != nullptr;
-         survey = NextSibling(survey, "Survey"))
+    // One walk over the extension's children, nearly all of them points, each far from the
+    // next in memory: the points are read on the way, the plan features and the surveys, which
+    // are read after all points, are noted for afterwards.
+    std::vector<const Node*> features;
+    std::vector<const Node*> surveys;
+    for (const Node* child = extension->first_node(); child; child = child->next_sibling())
+    {
+        PrefetchNode(child->next_sibling());
+        if (NameIs(child, "Point"))
+            ReadExtensionPoint(child, true);
+        else if (NameIs(child, "PlanFeature") || NameIs(child, "Parcel"))
+            features.push_back(child);
+        else if (NameIs(child, "Survey"))
+            surveys.push_back(child);
+    }
+    firstPassExtension = extension;
+    pointImages = knownImages.size();
+    firstSurvey = surveys.empty() ? nullptr : surveys.front();
+
+    for (const Node* feature : features)
+        ReadPlanFeature(feature, true);
+    for (const Node* survey : surveys)
     {
         for (const Node* child = survey->first_node(); child; child = child->next_sibling())
         {
@@ -32,7 +52,8 @@ void CLandXMLImporter::ReadExtensionSecondPass(const Node* extension)
     replayingImages = true;
     nextKnownImage = 0;
     ReadExtensionPoints(extension, false);
-    const Node* survey = FindChild(extension, "Survey");
+    const Node* survey =
+        extension == firstPassExtension ? firstSurvey : FindChild(extension, "Survey");
     if (survey == nullptr)
         return;
     for (const Node* setup = FindChild(survey, "InstrumentSetup"); setup != nullptr;

@@ -39,14 +39,6 @@ KeptText LineCode(TextArena& arena, WideView code, WideView name, WideView suffi
 
 } // namespace
 
-void CLandXMLImporter::ReadExtensionPlanFeatures(const Node* extension)
-{
-    for (const Node* child = extension->first_node(); child != nullptr;
-         child = child->next_sibling())
-        if (NameIs(child, "PlanFeature") || NameIs(child, "Parcel"))
-            ReadPlanFeature(child, true);
-}
-
 void CLandXMLImporter::ReadPlanFeature(const Node* feature, bool fromExtension)
 {
     const Attribute* nameAttribute = FindAttribute(feature, "name");

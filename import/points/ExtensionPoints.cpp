@@ -10,7 +10,7 @@ namespace Plugin
 
 void CLandXMLImporter::ReadExtensionPoints(const Node* extension, bool firstPass)
 {
-    if (!firstPass && extension == imagesOfExtension)
+    if (!firstPass && extension == firstPassExtension)
     {
         // The first pass met every image reference of these points, in this order, and looked
         // for its file: only the missing files are reported again, and no point is walked.
@@ -27,40 +27,37 @@ void CLandXMLImporter::ReadExtensionPoints(const Node* extension, bool firstPass
     }
     for (const Node* point = FindChild(extension, "Point"); point != nullptr;
          point = NextSibling(point, "Point"))
+        ReadExtensionPoint(point, firstPass);
+}
+
+void CLandXMLImporter::ReadExtensionPoint(const Node* point, bool firstPass)
+{
+    const Attribute* uniqueId = FindAttribute(point, "uniqueID");
+    if (uniqueId == nullptr)
+        return;
+    const WideText id = firstPass ? ValueOf(uniqueId) : WideText();
+    const Node* pointCode = firstPass ? FindChild(point, "PointCode") : nullptr;
+    if (pointCode != nullptr)
     {
-        PrefetchNode(point->next_sibling());
-        const Attribute* uniqueId = FindAttribute(point, "uniqueID");
-        if (uniqueId == nullptr)
-            continue;
-        const WideText id = firstPass ? ValueOf(uniqueId) : WideText();
-        const Node* pointCode = firstPass ? FindChild(point, "PointCode") : nullptr;
-        if (pointCode != nullptr)
+        // The part of the id before its first "@", or the whole id.
+        const WideView key = id.View().substr(0, id.View().find(WideChar('@')));
+        NameRecord& name = RecordOf(key);
+        if (!name.hasPoint)
         {
-            // The part of the id before its first "@", or the whole id.
-            const WideView key = id.View().substr(0, id.View().find(WideChar('@')));
-            NameRecord& name = RecordOf(key);
-            if (!name.hasPoint)
-            {
-                name.point.gpsPhase = ValueIs(FindAttribute(point, "subclass"), "GPS phase");
-                ReadFeature(pointCode, name.point);
-                name.hasPoint = true;
-            }
-        }
-        const Node* onboard = FindChild(point, "OnboardImages");
-        if (onboard == nullptr)
-            continue;
-        for (const Node* reference = FindChild(onboard, "landxml:DocFileRef"); reference;
-             reference = NextSibling(reference, "landxml:DocFileRef"))
-        {
-            ImageRecord image;
-            if (ReadImageReference(firstPass ? &image : nullptr, reference) && firstPass)
-                images.Add(RecordOf(id), image);
+            name.point.gpsPhase = ValueIs(FindAttribute(point, "subclass"), "GPS phase");
+            ReadFeature(pointCode, name.point);
+            name.hasPoint = true;
         }
     }
-    if (firstPass && !replayingImages)
+    const Node* onboard = FindChild(point, "OnboardImages");
+    if (onboard == nullptr)
+        return;
+    for (const Node* reference = FindChild(onboard, "landxml:DocFileRef"); reference;
+         reference = NextSibling(reference, "landxml:DocFileRef"))
     {
-        imagesOfExtension = extension;
-        pointImages = knownImages.size();
+        ImageRecord image;
+        if (ReadImageReference(firstPass ? &image : nullptr, reference) && firstPass)
+            images.Add(RecordOf(id), image);
     }
 }
 
