@@ -23,6 +23,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -46,7 +47,15 @@ struct Duration
 {
     double wall = 0.0;
     double cpu = 0.0;
+    double faults = 0.0; // page faults that found no page mapped yet
 };
+
+double MinorFaults()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_minflt);
+}
 
 double ProcessorSeconds()
 {
@@ -59,9 +68,11 @@ template <typename Work> Duration Timed(Work work)
 {
     const auto start = std::chrono::steady_clock::now();
     const double startCpu = ProcessorSeconds();
+    const double startFaults = MinorFaults();
     work();
     Duration duration;
     duration.cpu = ProcessorSeconds() - startCpu;
+    duration.faults = MinorFaults() - startFaults;
     duration.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return duration;
 }
@@ -380,8 +391,9 @@ struct SizeResult
 {
     double megabytes = 0.0;
     std::uint64_t bytes = 0;
-    std::vector<double> cpu;  // medians by measurement
-    std::vector<double> wall; // medians by measurement
+    std::vector<double> cpu;    // medians by measurement
+    std::vector<double> wall;   // medians by measurement
+    std::vector<double> faults; // medians by measurement
     TreeSize tree;
     PeakMemory importPeak;
     PeakMemory parsePeak;
@@ -421,13 +433,16 @@ public:
         {
             std::vector<double> cpu;
             std::vector<double> wall;
+            std::vector<double> faults;
             for (const Duration& duration : measured)
             {
                 cpu.push_back(duration.cpu);
                 wall.push_back(duration.wall);
+                faults.push_back(duration.faults);
             }
             result.cpu.push_back(Median(cpu));
             result.wall.push_back(Median(wall));
+            result.faults.push_back(Median(faults));
         }
         return result;
     }
@@ -590,8 +605,8 @@ void PrintSize(const SizeResult& r, const SyntheticCounts& counts, int rounds)
                 static_cast<unsigned long long>(counts.setupImages),
                 static_cast<unsigned long long>(counts.tpsCorrections));
     std::printf("   (processor time of this process; rates and shares are taken from it)\n");
-    std::printf("\n   %-38s %10s %10s %10s %10s\n", "measurement", "cpu s", "wall s", "MiB/s",
-                "% import");
+    std::printf("\n   %-38s %10s %10s %10s %10s %10s\n", "measurement", "cpu s", "wall s", "MiB/s",
+                "% import", "faults");
     double parts = 0.0;
     double partsWall = 0.0;
     for (int m = 0; m < MeasurementCount; ++m)
@@ -608,8 +623,9 @@ void PrintSize(const SizeResult& r, const SyntheticCounts& counts, int rounds)
         char rate[32] = "";
         if (wholeFile && t > 0)
             std::snprintf(rate, sizeof rate, "%.1f", mib / t);
-        std::printf("   %-38s %10.4f %10.4f %10s %9.1f%%\n", kMeasurementNames[m], t, wall, rate,
-                    import > 0 ? 100.0 * t / import : 0.0);
+        std::printf("   %-38s %10.4f %10.4f %10s %9.1f%% %10.0f\n", kMeasurementNames[m], t, wall,
+                    rate, import > 0 ? 100.0 * t / import : 0.0,
+                    r.faults[static_cast<std::size_t>(m)]);
         if (m == WholeParseDocument)
             std::printf("   %-38s\n", "ParseDocument, part by part:");
     }

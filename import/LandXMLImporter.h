@@ -228,7 +228,7 @@ private:
     bool SpellImagePaths(const Node* reference, const char** name, bool* plainFileName);
     // The warnings for an image found in neither place.
     void ReportMissingImage();
-    void ReportMissingFile(const std::string& relativePath);
+    void ReportMissingFile(const WideText& relativePath);
     // The first record of an image name, as the first pass found it for the same TPSImage.
     ImageRecord* FindImageByName(const Node* tpsImage, WideView name, bool firstPass);
 
@@ -255,9 +255,16 @@ private:
     std::vector<ImageSearch> imageSearches; // the first pass's searches by name, in order
     std::size_t nextImageSearch = 0;
     Table<WideView, bool> knownFolders;
-    // Reused for every image reference: paths as the document spells them, and the warning.
+    // Reused for every image reference: paths as the document spells them, converted when first
+    // needed, and the warning.
     std::string locationPath;
     std::string imagesPath;
+    const WideText& WideLocationPath();
+    const WideText& WideImagesPath();
+    WideText wideLocationPath;
+    WideText wideImagesPath;
+    bool locationPathConverted = false;
+    bool imagesPathConverted = false;
     WideString warning;
 };
 

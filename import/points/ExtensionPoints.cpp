@@ -5,6 +5,10 @@
 
 #include "platform/Platform.h"
 
+#include <cstring>
+#include <initializer_list>
+#include <string_view>
+
 namespace Plugin
 {
 
@@ -79,6 +83,21 @@ bool IsPlainFileName(const char* name, const char* format)
     return named;
 }
 
+// The parts one after the other, in out's memory of earlier paths.
+void Join(std::string& out, std::initializer_list<std::string_view> parts)
+{
+    std::size_t length = 0;
+    for (const std::string_view part : parts)
+        length += part.size();
+    out.resize(length);
+    char* end = out.data();
+    for (const std::string_view part : parts)
+    {
+        std::memcpy(end, part.data(), part.size());
+        end += part.size();
+    }
+}
+
 } // namespace
 
 bool CLandXMLImporter::FileExists(WideView relativePath, bool plainFileName)
@@ -105,28 +124,44 @@ CLandXMLImporter::ImageLocation CLandXMLImporter::LocateImage(const Node* refere
         knownImages[nextKnownImage].reference == reference)
         return knownImages[nextKnownImage++].location;
     ImageLocation location = ImageLocation::Missing;
-    if (FileExists(ToWideText(locationPath.c_str()), plainFileName))
+    if (FileExists(WideLocationPath(), plainFileName))
         location = ImageLocation::AtLocation;
-    else if (FileExists(ToWideText(imagesPath.c_str()), plainFileName))
+    else if (FileExists(WideImagesPath(), plainFileName))
         location = ImageLocation::InImages;
     if (!replayingImages)
         knownImages.push_back(KnownImage{reference, location});
     return location;
 }
 
-void CLandXMLImporter::ReportMissingFile(const std::string& relativePath)
+const WideText& CLandXMLImporter::WideLocationPath()
+{
+    if (!locationPathConverted)
+        wideLocationPath = ToWideText(locationPath.data(), locationPath.size());
+    locationPathConverted = true;
+    return wideLocationPath;
+}
+
+const WideText& CLandXMLImporter::WideImagesPath()
+{
+    if (!imagesPathConverted)
+        wideImagesPath = ToWideText(imagesPath.data(), imagesPath.size());
+    imagesPathConverted = true;
+    return wideImagesPath;
+}
+
+void CLandXMLImporter::ReportMissingFile(const WideText& relativePath)
 {
     warning.assign(WIDE_TEXT("Файл "));
-    warning.append(ToWideText(relativePath.c_str()).View());
+    warning.append(relativePath.View());
     warning.append(WIDE_TEXT(" не найден"));
     sink->ReportWarning(warning.c_str());
 }
 
 void CLandXMLImporter::ReportMissingImage()
 {
-    ReportMissingFile(locationPath);
+    ReportMissingFile(WideLocationPath());
     if (locationPath != imagesPath)
-        ReportMissingFile(imagesPath);
+        ReportMissingFile(WideImagesPath());
 }
 
 bool CLandXMLImporter::SpellImagePaths(const Node* reference, const char** name,
@@ -144,8 +179,10 @@ bool CLandXMLImporter::SpellImagePaths(const Node* reference, const char** name,
         return false;
 
     // The paths are joined as bytes and converted whole, as the document spells them.
-    locationPath.assign(location).append("/").append(*name).append(".").append(format);
-    imagesPath.assign("Images/").append(*name).append(".").append(format);
+    Join(locationPath, {location, "/", *name, ".", format});
+    Join(imagesPath, {"Images/", *name, ".", format});
+    locationPathConverted = false;
+    imagesPathConverted = false;
     *plainFileName = IsPlainFileName(*name, format);
     return true;
 }
@@ -161,9 +198,9 @@ bool CLandXMLImporter::ReadImageReference(ImageRecord* record, const Node* refer
     {
         record->name = arena.Keep(ToWideText(name));
         if (found == ImageLocation::AtLocation)
-            record->path = arena.Keep(ToWideText(locationPath.c_str()));
+            record->path = arena.Keep(WideLocationPath());
         else if (found == ImageLocation::InImages)
-            record->path = arena.Keep(ToWideText(imagesPath.c_str()));
+            record->path = arena.Keep(WideImagesPath());
     }
     if (found == ImageLocation::Missing)
         ReportMissingImage();
