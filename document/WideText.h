@@ -30,7 +30,6 @@ public:
     bool empty() const { return length == 0; }
     WideView View() const { return WideView(c_str(), length); }
     operator WideView() const { return View(); }
-    WideChar operator[](std::size_t index) const { return c_str()[index]; }
 
     void Append(WideView text)
     {

@@ -74,32 +74,30 @@ void AppendRespelledDegrees(WideText& text, WideView degrees)
 bool CLandXMLImporter::ConvertAngle(WideView text, double& value) const
 {
     value = 0.0;
-    WideText respelled;
-    WideView angle = text;
-    if (angularUnit == 1)
+    // ddd.mmss…: the degrees reduced, then the minutes and the seconds as ddd.mm.ss…
+    const auto dotAt = [](WideView angle)
     {
-        // ddd.mmss…: the degrees reduced, then the minutes and the seconds as ddd.mm.ss…
-        std::size_t point = angle.find(WideChar('.'));
-        WideText reduced;
-        if (point != WideView::npos && point + 4 < angle.size())
-        {
-            AppendRespelledDegrees(reduced, angle.substr(0, point));
-            reduced += angle.substr(point);
-            angle = reduced;
-        }
-        point = angle.find(WideChar('.'));
-        if (point != WideView::npos && point + 4 < angle.size())
-        {
-            respelled += angle.substr(0, point + 3);
-            respelled += WideChar('.');
-            respelled += angle.substr(point + 3, 2);
-            respelled += WideChar('.');
-            respelled += angle.substr(point + 5);
-        }
-        else
-        {
-            respelled += angle;
-        }
+        const std::size_t point = angle.find(WideChar('.'));
+        return point != WideView::npos && point + 4 < angle.size() ? point : WideView::npos;
+    };
+    WideView angle = text;
+    WideText reduced;
+    std::size_t point = angularUnit == 1 ? dotAt(angle) : WideView::npos;
+    if (point != WideView::npos)
+    {
+        AppendRespelledDegrees(reduced, angle.substr(0, point));
+        reduced += angle.substr(point);
+        angle = reduced;
+        point = dotAt(angle);
+    }
+    WideText respelled;
+    if (point != WideView::npos)
+    {
+        respelled += angle.substr(0, point + 3);
+        respelled += WideChar('.');
+        respelled += angle.substr(point + 3, 2);
+        respelled += WideChar('.');
+        respelled += angle.substr(point + 5);
     }
     else
     {

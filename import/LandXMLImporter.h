@@ -125,6 +125,35 @@ private:
     Table<WideView, First> firstByName;
 };
 
+// What the first extension pass found, by node, in the order it asked. The second pass asks
+// about the same nodes in the same order and takes the answers in turn.
+template <typename Answer> class PassLog
+{
+public:
+    struct Entry
+    {
+        const Node* node;
+        Answer answer;
+    };
+
+    void Add(const Node* node, const Answer& answer) { entries.push_back(Entry{node, answer}); }
+    // The next answer when it was found for node; null otherwise, and the caller asks anew.
+    const Answer* Next(const Node* node)
+    {
+        if (next < entries.size() && entries[next].node == node)
+            return &entries[next++].answer;
+        return nullptr;
+    }
+    // Where the next answer is taken from.
+    void Rewind(std::size_t position) { next = position; }
+    std::size_t size() const { return entries.size(); }
+    const Entry& operator[](std::size_t index) const { return entries[index]; }
+
+private:
+    std::vector<Entry> entries;
+    std::size_t next = 0;
+};
+
 // The state of one file's import. Every reader is an operation of it; they meet only through
 // its tables and the fixed order of ReadLandXML.
 class CLandXMLImporter
@@ -154,11 +183,12 @@ public:
     void ReadCgPoints(const Node* cgPoints);
     bool ReadFeature(const Node* feature, PointRecord& record);
     void ReadPointCoordinates(WideView text);
-    // The second pass only makes the host calls: no reader after it reads the tables.
-    void ReadExtensionPoints(const Node* extension, bool firstPass);
+    // The points of the second extension pass, which only makes the host calls: no reader after
+    // it reads the tables.
+    void ReadExtensionPoints(const Node* extension);
     void ReadExtensionPoint(const Node* point, bool firstPass);
     // Fills *record when it is not null. False when the reference lacks a name, location or format.
-    bool ReadImageReference(ImageRecord* record, const Node* reference);
+    bool ReadImageReference(ImageRecord* record, const Node* reference, bool firstPass);
 
     // Survey.
     void ReadSurvey(const Node* survey);
@@ -218,7 +248,7 @@ private:
     // Where the image file of a reference is, its paths in locationPath and imagesPath. The
     // second extension pass looks for the files of the first one's references, in the same
     // order: it takes the first pass's answers in turn instead of looking again.
-    ImageLocation LocateImage(const Node* reference, bool plainFileName);
+    ImageLocation LocateImage(const Node* reference, bool plainFileName, bool firstPass);
     // True when a file at relativePath can exist: when the text after its last "/" names a file
     // (plainFileName), a folder that is not there holds no file, and the folders are looked for
     // once each.
@@ -233,38 +263,27 @@ private:
     ImageRecord* FindImageByName(const Node* tpsImage, WideView name, bool firstPass);
 
     WideString encoding;
-    bool ansiCodePage = false; // decided once per declared encoding, not per conversion
-    struct KnownImage
-    {
-        const Node* reference;
-        ImageLocation location;
-    };
-    std::vector<KnownImage> knownImages; // in the order the first pass looked for them
-    std::size_t nextKnownImage = 0;
-    bool replayingImages = false;
+    bool ansiCodePage = false;           // decided once per declared encoding, not per conversion
+    PassLog<ImageLocation> knownImages;  // by image reference
+    PassLog<ImageRecord*> imageSearches; // by TPSImage
     // The extension the first pass read: its point images are the first pointImages of
     // knownImages, and firstSurvey is its first Survey.
     const Node* firstPassExtension = nullptr;
     std::size_t pointImages = 0;
     const Node* firstSurvey = nullptr;
-    struct ImageSearch
-    {
-        const Node* tpsImage;
-        ImageRecord* found;
-    };
-    std::vector<ImageSearch> imageSearches; // the first pass's searches by name, in order
-    std::size_t nextImageSearch = 0;
     Table<WideView, bool> knownFolders;
-    // Reused for every image reference: paths as the document spells them, converted when first
-    // needed, and the warning.
-    std::string locationPath;
-    std::string imagesPath;
-    const WideText& WideLocationPath();
-    const WideText& WideImagesPath();
-    WideText wideLocationPath;
-    WideText wideImagesPath;
-    bool locationPathConverted = false;
-    bool imagesPathConverted = false;
+
+    // A path as the document spells it, converted when first needed. Reused for every image
+    // reference, as is the warning.
+    struct SpelledPath
+    {
+        std::string bytes;
+        WideText wide;
+        bool converted = false;
+    };
+    const WideText& Converted(SpelledPath& path);
+    SpelledPath locationPath;
+    SpelledPath imagesPath;
     WideString warning;
 };
 

@@ -7,11 +7,8 @@
 namespace Plugin
 {
 
-namespace
-{
-
 // to_chars with a precision is specified as printf in the C locale.
-template <typename Text> void Append(Text& text, double value)
+void AppendGeneral12(WideText& text, double value)
 {
     // A whole number below 10^12 is written as its digits, as the general format writes it; the
     // integer conversion is many times cheaper. Image notes write distances that are all 0.
@@ -32,18 +29,6 @@ template <typename Text> void Append(Text& text, double value)
         std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, 12);
     for (const char* c = digits; c != result.ptr; ++c)
         text += static_cast<WideChar>(*c);
-}
-
-} // namespace
-
-void AppendGeneral12(WideString& text, double value)
-{
-    Append(text, value);
-}
-
-void AppendGeneral12(WideText& text, double value)
-{
-    Append(text, value);
 }
 
 } // namespace Plugin

@@ -9,7 +9,6 @@ namespace Plugin
 // A double as the classic locale's printf "%.12g" writes it: at most 12 significant digits,
 // no trailing zeros, exponent form below 1e-4 and from 1e12 on. The user's regional settings
 // never change it.
-void AppendGeneral12(WideString& text, double value);
 void AppendGeneral12(WideText& text, double value);
 
 } // namespace Plugin

@@ -47,8 +47,6 @@ public:
     TextArena(const TextArena&) = delete;
     TextArena& operator=(const TextArena&) = delete;
 
-    std::pmr::memory_resource* Resource() { return &memory; }
-
     // Room for count objects of a type that needs no destructor.
     template <typename T> T* Allocate(std::size_t count)
     {
@@ -139,7 +137,7 @@ private:
 };
 
 // A table in an arena: keys to values, each key once. Keys are views of texts kept in the same
-// arena, or pointers. The table's order is never observed.
+// arena. The table's order is never observed.
 //
 // A large job's tables do not fit in the processor's caches, and a lookup through the slots
 // waits for memory twice. But a document names its points in one order throughout: the points
@@ -209,7 +207,7 @@ private:
 
     static std::size_t Hash(const Key& key)
     {
-        // Mixed, so that aligned pointers and similar texts spread over the slots.
+        // Mixed, so that similar texts spread over the slots.
         const std::uint64_t hashed = static_cast<std::uint64_t>(std::hash<Key>()(key));
         return static_cast<std::size_t>((hashed * 0x9E3779B97F4A7C15ull) >> 16);
     }

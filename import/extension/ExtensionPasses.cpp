@@ -49,9 +49,7 @@ void CLandXMLImporter::ReadExtensionSecondPass(const Node* extension)
 {
     // The images are known from the first pass; the second one only reports the missing files
     // again.
-    replayingImages = true;
-    nextKnownImage = 0;
-    ReadExtensionPoints(extension, false);
+    ReadExtensionPoints(extension);
     const Node* survey =
         extension == firstPassExtension ? firstSurvey : FindChild(extension, "Survey");
     if (survey == nullptr)

@@ -8,12 +8,12 @@ namespace Plugin
 ImageRecord* CLandXMLImporter::FindImageByName(const Node* tpsImage, WideView name, bool firstPass)
 {
     // No image is added after the first pass: the second finds what the first found.
-    if (!firstPass && nextImageSearch < imageSearches.size() &&
-        imageSearches[nextImageSearch].tpsImage == tpsImage)
-        return imageSearches[nextImageSearch++].found;
+    if (!firstPass)
+        if (ImageRecord* const* known = imageSearches.Next(tpsImage))
+            return *known;
     ImageRecord* found = images.FindByName(name);
     if (firstPass)
-        imageSearches.push_back(ImageSearch{tpsImage, found});
+        imageSearches.Add(tpsImage, found);
     return found;
 }
 
@@ -61,7 +61,7 @@ void CLandXMLImporter::ReadExtensionSetup(const Node* setup, bool firstPass)
             {
                 if (reference == nullptr)
                     continue;
-                ReadImageReference(&newImage, reference);
+                ReadImageReference(&newImage, reference, firstPass);
                 image = &newImage;
             }
             if (nameAttribute == nullptr)

@@ -12,9 +12,9 @@
 namespace Plugin
 {
 
-void CLandXMLImporter::ReadExtensionPoints(const Node* extension, bool firstPass)
+void CLandXMLImporter::ReadExtensionPoints(const Node* extension)
 {
-    if (!firstPass && extension == firstPassExtension)
+    if (extension == firstPassExtension)
     {
         // The first pass met every image reference of these points, in this order, and looked
         // for its file: only the missing files are reported again, and no point is walked.
@@ -22,16 +22,16 @@ void CLandXMLImporter::ReadExtensionPoints(const Node* extension, bool firstPass
         {
             const char* name = nullptr;
             bool plainFileName = false;
-            if (knownImages[i].location == ImageLocation::Missing &&
-                SpellImagePaths(knownImages[i].reference, &name, &plainFileName))
+            if (knownImages[i].answer == ImageLocation::Missing &&
+                SpellImagePaths(knownImages[i].node, &name, &plainFileName))
                 ReportMissingImage();
         }
-        nextKnownImage = pointImages;
+        knownImages.Rewind(pointImages);
         return;
     }
     for (const Node* point = FindChild(extension, "Point"); point != nullptr;
          point = NextSibling(point, "Point"))
-        ReadExtensionPoint(point, firstPass);
+        ReadExtensionPoint(point, false);
 }
 
 void CLandXMLImporter::ReadExtensionPoint(const Node* point, bool firstPass)
@@ -60,7 +60,7 @@ void CLandXMLImporter::ReadExtensionPoint(const Node* point, bool firstPass)
          reference = NextSibling(reference, "landxml:DocFileRef"))
     {
         ImageRecord image;
-        if (ReadImageReference(firstPass ? &image : nullptr, reference) && firstPass)
+        if (ReadImageReference(firstPass ? &image : nullptr, reference, firstPass) && firstPass)
             images.Add(RecordOf(id), image);
     }
 }
@@ -118,35 +118,27 @@ bool CLandXMLImporter::FileExists(WideView relativePath, bool plainFileName)
 }
 
 CLandXMLImporter::ImageLocation CLandXMLImporter::LocateImage(const Node* reference,
-                                                              bool plainFileName)
+                                                              bool plainFileName, bool firstPass)
 {
-    if (replayingImages && nextKnownImage < knownImages.size() &&
-        knownImages[nextKnownImage].reference == reference)
-        return knownImages[nextKnownImage++].location;
+    if (!firstPass)
+        if (const ImageLocation* known = knownImages.Next(reference))
+            return *known;
     ImageLocation location = ImageLocation::Missing;
-    if (FileExists(WideLocationPath(), plainFileName))
+    if (FileExists(Converted(locationPath), plainFileName))
         location = ImageLocation::AtLocation;
-    else if (FileExists(WideImagesPath(), plainFileName))
+    else if (FileExists(Converted(imagesPath), plainFileName))
         location = ImageLocation::InImages;
-    if (!replayingImages)
-        knownImages.push_back(KnownImage{reference, location});
+    if (firstPass)
+        knownImages.Add(reference, location);
     return location;
 }
 
-const WideText& CLandXMLImporter::WideLocationPath()
+const WideText& CLandXMLImporter::Converted(SpelledPath& path)
 {
-    if (!locationPathConverted)
-        wideLocationPath = ToWideText(locationPath.data(), locationPath.size());
-    locationPathConverted = true;
-    return wideLocationPath;
-}
-
-const WideText& CLandXMLImporter::WideImagesPath()
-{
-    if (!imagesPathConverted)
-        wideImagesPath = ToWideText(imagesPath.data(), imagesPath.size());
-    imagesPathConverted = true;
-    return wideImagesPath;
+    if (!path.converted)
+        path.wide = ToWideText(path.bytes.data(), path.bytes.size());
+    path.converted = true;
+    return path.wide;
 }
 
 void CLandXMLImporter::ReportMissingFile(const WideText& relativePath)
@@ -159,9 +151,9 @@ void CLandXMLImporter::ReportMissingFile(const WideText& relativePath)
 
 void CLandXMLImporter::ReportMissingImage()
 {
-    ReportMissingFile(WideLocationPath());
-    if (locationPath != imagesPath)
-        ReportMissingFile(WideImagesPath());
+    ReportMissingFile(Converted(locationPath));
+    if (locationPath.bytes != imagesPath.bytes)
+        ReportMissingFile(Converted(imagesPath));
 }
 
 bool CLandXMLImporter::SpellImagePaths(const Node* reference, const char** name,
@@ -179,28 +171,29 @@ bool CLandXMLImporter::SpellImagePaths(const Node* reference, const char** name,
         return false;
 
     // The paths are joined as bytes and converted whole, as the document spells them.
-    Join(locationPath, {location, "/", *name, ".", format});
-    Join(imagesPath, {"Images/", *name, ".", format});
-    locationPathConverted = false;
-    imagesPathConverted = false;
+    Join(locationPath.bytes, {location, "/", *name, ".", format});
+    Join(imagesPath.bytes, {"Images/", *name, ".", format});
+    locationPath.converted = false;
+    imagesPath.converted = false;
     *plainFileName = IsPlainFileName(*name, format);
     return true;
 }
 
-bool CLandXMLImporter::ReadImageReference(ImageRecord* record, const Node* reference)
+bool CLandXMLImporter::ReadImageReference(ImageRecord* record, const Node* reference,
+                                          bool firstPass)
 {
     const char* name = nullptr;
     bool plainFileName = false;
     if (!SpellImagePaths(reference, &name, &plainFileName))
         return false;
-    const ImageLocation found = LocateImage(reference, plainFileName);
+    const ImageLocation found = LocateImage(reference, plainFileName, firstPass);
     if (record != nullptr)
     {
         record->name = arena.Keep(ToWideText(name));
         if (found == ImageLocation::AtLocation)
-            record->path = arena.Keep(WideLocationPath());
+            record->path = arena.Keep(Converted(locationPath));
         else if (found == ImageLocation::InImages)
-            record->path = arena.Keep(WideImagesPath());
+            record->path = arena.Keep(Converted(imagesPath));
     }
     if (found == ImageLocation::Missing)
         ReportMissingImage();
