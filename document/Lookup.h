@@ -58,14 +58,12 @@ private:
 };
 
 // Starts loading the memory of a node and of what follows it. The parser lays the tree out in
-// document order, so a node's attributes and children come right after it; a reader that
-// walks large siblings asks for the next one while it works on this one, instead of waiting
-// for each of them in turn.
+// document order, so a node's attributes and children come right after it: a reader that walks
+// many large siblings asks for the next one while it works on this one, instead of waiting for
+// each of them in turn.
 inline void PrefetchNode(const Node* node)
 {
 #if defined(__GNUC__)
-    if (node == nullptr)
-        return;
     constexpr int kLines = 8;
     const char* start = reinterpret_cast<const char*>(node);
     for (int line = 0; line < kLines; ++line)
@@ -75,19 +73,12 @@ inline void PrefetchNode(const Node* node)
 #endif
 }
 
-// A text of the tree as a zero-terminated string. The parser terminates every name and value in
-// place; a character reference to 0 ends the text there, as it ends any converted text.
-inline const char* TextOf(const char* text)
-{
-    return text != nullptr ? text : "";
-}
-
 // Whole, case-sensitive comparison of a tree text with an ASCII keyword. Either code page maps
 // ASCII bytes to themselves and every other byte to a character outside ASCII, so comparing the
 // bytes gives what comparing the converted text would.
 inline bool TextIs(const char* text, const char* keyword)
 {
-    return std::strcmp(TextOf(text), keyword) == 0;
+    return std::strcmp(text != nullptr ? text : "", keyword) == 0;
 }
 
 // A name never holds a zero byte, so its size says where it ends.

@@ -46,7 +46,10 @@ void CLandXMLImporter::ParseDocument(char* buffer)
             continue;
         // Only the first declaration counts, and it is read as UTF-8.
         if (const Attribute* declared = FindAttribute(node, "encoding"))
-            SetEncoding(ToWide(declared->value()));
+        {
+            encoding = ValueOf(declared);
+            ansiCodePage = UsesAnsiCodePage(encoding);
+        }
         break;
     }
 
@@ -58,12 +61,12 @@ void CLandXMLImporter::ParseDocument(char* buffer)
     }
     if (const Attribute* declaredVersion = FindAttribute(root, "version"))
     {
-        const WideString text = ToWide(declaredVersion->value());
-        if (text == WIDE_TEXT("1.0"))
+        const WideText text = ValueOf(declaredVersion);
+        if (text.View() == WIDE_TEXT("1.0"))
             version = 10;
-        else if (text == WIDE_TEXT("1.1"))
+        else if (text.View() == WIDE_TEXT("1.1"))
             version = 11;
-        else if (text == WIDE_TEXT("1.2"))
+        else if (text.View() == WIDE_TEXT("1.2"))
             version = 12;
     }
     ReadLandXML(root);

@@ -15,11 +15,6 @@ namespace Plugin
 namespace
 {
 
-bool Contains(const WideString& text, const WideChar* part)
-{
-    return text.find(part) != WideString::npos;
-}
-
 // Ends the text at the first zero a conversion wrote: nothing after it can reach the host.
 void EndAtZero(WideText& text, const WideChar* characters, int written)
 {
@@ -84,43 +79,18 @@ WideText Convert(Platform::CodePage codePage, const char* text, std::size_t leng
 
 } // namespace
 
-bool UsesAnsiCodePage(const WideString& encoding)
+bool UsesAnsiCodePage(WideView encoding)
 {
-    return Contains(encoding, WIDE_TEXT("1251")) || Contains(encoding, WIDE_TEXT("1252"));
+    return encoding.find(WIDE_TEXT("1251")) != WideView::npos ||
+           encoding.find(WIDE_TEXT("1252")) != WideView::npos;
 }
 
-void CLandXMLImporter::SetEncoding(WideString declared)
+WideText CLandXMLImporter::ToWide(std::string_view text) const
 {
-    encoding = std::move(declared);
-    ansiCodePage = UsesAnsiCodePage(encoding);
-}
-
-WideText CLandXMLImporter::ValueOf(const rapidxml::xml_base<char>* item) const
-{
-    // The parser ends every value with a zero: its size spares a search for the end.
-    return ToWideText(item->value(), item->value_size());
-}
-
-WideText CLandXMLImporter::ToWideText(const char* text) const
-{
-    text = TextOf(text);
-    return ToWideText(text, std::strlen(text));
-}
-
-WideText CLandXMLImporter::ToWideText(const char* text, std::size_t length) const
-{
-    return Convert(ansiCodePage ? Platform::CodePage::ThreadAnsi : Platform::CodePage::Utf8, text,
-                   length);
-}
-
-WideString CLandXMLImporter::ToWide(const char* text) const
-{
-    return WideString(ToWideText(text).View());
-}
-
-WideString CLandXMLImporter::ToWide(const char* text, std::size_t length) const
-{
-    return WideString(ToWideText(text, length).View());
+    if (text.empty())
+        return WideText();
+    return Convert(ansiCodePage ? Platform::CodePage::ThreadAnsi : Platform::CodePage::Utf8,
+                   text.data(), text.size());
 }
 
 } // namespace Plugin

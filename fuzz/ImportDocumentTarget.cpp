@@ -1,8 +1,7 @@
 // Whole documents. Besides the checking host's rules, the plug-in's verdict is compared with the
 // XML parser's own: a document the parser rejects is reported malformed without progress 50; one
 // it accepts gets progress 50, and a format error exactly when it has no top-level LandXML
-// element; the version code follows the root's version attribute; an accepted document is never
-// nested deeper than the plug-in's limit.
+// element; an accepted document is never nested deeper than the plug-in's limit.
 
 #include "document/NestingDepth.h"
 #include "fuzz/AllocationFailure.h"
@@ -53,19 +52,6 @@ std::size_t ElementDepth(const XmlNode* document)
     return deepest;
 }
 
-int ExpectedVersion(const XmlNode* root)
-{
-    const auto* version = root->first_attribute("version");
-    if (version == nullptr)
-        return 12;
-    const char* text = version->value();
-    if (std::strcmp(text, "1.0") == 0)
-        return 10;
-    if (std::strcmp(text, "1.1") == 0)
-        return 11;
-    return 12;
-}
-
 void CompareWithParser(const std::string& bytes, const ImportRun& run, Findings& findings)
 {
     if (run.files.size() != 1)
@@ -113,11 +99,6 @@ void CompareWithParser(const std::string& bytes, const ImportRun& run, Findings&
     if ((root == nullptr) != file.formatError)
         findings.push_back(root == nullptr ? "a document without a LandXML root was imported"
                                            : "a document with a LandXML root was refused");
-    if (root != nullptr && ExpectedVersion(root) != run.version)
-        findings.push_back("version code " + std::to_string(run.version) +
-                           " for a root whose "
-                           "version attribute gives " +
-                           std::to_string(ExpectedVersion(root)));
 }
 
 void Append(Findings& findings, const Findings& more, const char* run)

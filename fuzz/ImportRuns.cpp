@@ -190,7 +190,6 @@ ImportRun ParseBytes(const std::string& bytes, const DocumentChoices& choices)
     std::vector<char> buffer(bytes.size() + 1, '\0');
     std::memcpy(buffer.data(), bytes.data(), bytes.size());
     const bool setting = choices.considerPrismConstant;
-    int version = 0;
 
     // The driver's part: BeginFile before, progress 100 after, the importer in between.
     host.BeginFile(path.c_str());
@@ -200,12 +199,10 @@ ImportRun ParseBytes(const std::string& bytes, const DocumentChoices& choices)
         {
             Plugin::CLandXMLImporter importer(&host, &setting, path);
             importer.ParseDocument(buffer.data());
-            version = importer.Version();
             host.SetProgress(100.0f);
         });
     run.failureRaised = AllocationFailureRaised();
     run.allocations = StopCountingAllocations();
-    run.version = version;
     Classify(escape, run);
     TakeHostRecord(host, run);
     return run;

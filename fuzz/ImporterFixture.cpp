@@ -44,7 +44,7 @@ Plugin::WideString InputText(ImporterFixture& fixture, const std::uint8_t* data,
     }
     // A zero-terminated copy, as every text of a parsed document is.
     const std::string text(reinterpret_cast<const char*>(data), size);
-    return fixture.Importer().ToWide(text.c_str());
+    return Plugin::WideString(fixture.Importer().ToWide(text.c_str()).View());
 }
 
 } // namespace Fuzzing

@@ -57,7 +57,6 @@ struct ImportRun
     std::string error;           // its kind: "std::bad_alloc", "HResultError 0x8007000E"
     bool failureRaised = false;  // the armed allocation failure was raised
     std::size_t allocations = 0; // allocations counted outside host code
-    int version = 0;             // the importer's version code after ParseDocument
 };
 
 // One file as the driver imports it (BeginFile, the bytes parsed in place by a new

@@ -7,7 +7,7 @@
 //   character it encodes back to exactly the input bytes;
 // - CLandXMLImporter::ToWide follows the declared encoding's rule (1251 or 1252 named anywhere
 //   means the ANSI code page), never raises, gives no more characters than the text has bytes
-//   and stops at the first zero byte, in both of its forms.
+//   and stops at the first zero byte, for a terminated and for a counted text.
 
 #include "fuzz/AllocationFailure.h"
 #include "fuzz/Targets.h"
@@ -135,13 +135,21 @@ void CheckToWide(const std::u16string& encoding, const std::string& bytes, Findi
     try
     {
         Plugin::CLandXMLImporter importer(&host, &setting, path);
-        importer.SetEncoding(Host::ToWideString(encoding));
+        // The encoding as a document declares it.
+        host.BeginFile(path.c_str());
+        std::string declaration =
+            "<?xml version=\"1.0\" encoding=\"" + Host::ToUtf8(encoding) + "\"?><LandXML/>";
+        importer.ParseDocument(declaration.data());
+        const std::size_t callsOfTheDocument = host.Lines().size();
         const bool ansi = NamesAnsiCodePage(encoding);
-        if (Plugin::UsesAnsiCodePage(importer.Encoding()) != ansi)
-            findings.push_back("the declared encoding chose the wrong code page");
 
-        const Plugin::WideString whole = importer.ToWide(terminated.c_str());
-        const Plugin::WideString counted = importer.ToWide(bytes.data(), bytes.size());
+        const auto wide = [](const Plugin::WideText& text)
+        { return Plugin::WideString(text.View()); };
+        const Plugin::WideString whole = wide(importer.ToWide(terminated.c_str()));
+        const Plugin::WideString counted = wide(importer.ToWide(bytes));
+        if (host.Lines().size() != callsOfTheDocument)
+            findings.push_back("text decoding called the host");
+        host.SetProgress(100.0f);
         if (whole != counted)
             findings.push_back("ToWide of a counted text differs from the terminated text");
         if (whole.size() > textLength)
@@ -171,8 +179,6 @@ void CheckToWide(const std::u16string& encoding, const std::string& bytes, Findi
     host.FinishImport(false);
     for (const std::string& problem : host.Problems())
         findings.push_back("host: " + problem);
-    if (!host.Lines().empty())
-        findings.push_back("text decoding called the host");
 }
 
 } // namespace

@@ -5,57 +5,12 @@
 namespace Plugin
 {
 
-CLandXMLImporter::CLandXMLImporter(IImportSink* hostSink, const bool* setting,
-                                   const WideString& path)
-    : sink(hostSink), tpsCorrections(arena), nameRecords(arena), stations(arena), images(arena),
-      considerPrismConstant(setting), knownFolders(arena)
+CLandXMLImporter::CLandXMLImporter(IImportSink* hostSink, const bool* setting, WideView path)
+    : sink(hostSink), considerPrismConstant(setting)
 {
     const std::size_t separator = path.rfind(Platform::kDirectorySeparator);
-    if (separator != WideString::npos)
-        folder.assign(path, 0, separator + 1);
-}
-
-NameRecord& CLandXMLImporter::RecordOf(WideView text)
-{
-    if (NameRecord* known = nameRecords.Find(text))
-        return *known;
-    NameRecord record;
-    record.text = arena.Keep(text);
-    return nameRecords.Insert(record.text, record);
-}
-
-PointRecord* CLandXMLImporter::PointOf(WideView name)
-{
-    NameRecord* record = nameRecords.Find(name);
-    return record != nullptr && record->hasPoint ? &record->point : nullptr;
-}
-
-ImageIndex::ImageIndex(TextArena& memory) : arena(memory), firstByName(memory) {}
-
-void ImageIndex::Add(NameRecord& id, const ImageRecord& record)
-{
-    ImageEntry* added = arena.Allocate<ImageEntry>(1);
-    new (added) ImageEntry{record, nullptr};
-    if (id.lastImage == nullptr)
-        id.firstImage = added;
-    else
-        id.lastImage->next = added;
-    id.lastImage = added;
-
-    // A record comes before the known first of its name only when its id is smaller: among
-    // equal ids the earlier record stays first.
-    First* known = firstByName.Find(record.name);
-    if (known == nullptr)
-        // The name is kept again beside the index's entry: a search compares it there.
-        firstByName.Insert(arena.Keep(added->record.name), First{id.text, &added->record});
-    else if (id.text < known->id)
-        *known = First{id.text, &added->record};
-}
-
-ImageRecord* ImageIndex::FindByName(WideView name)
-{
-    const First* found = firstByName.Find(name);
-    return found != nullptr ? found->record : nullptr;
+    if (separator != WideView::npos)
+        folder.Append(path.substr(0, separator + 1));
 }
 
 void CLandXMLImporter::ReadLandXML(const Node* root)

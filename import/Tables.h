@@ -1,45 +1,29 @@
 #pragma once
 
-// The memory of one file's tables. A large job fills them with hundreds of thousands of short
-// texts and records; they all live until the file's import ends, so they are cut from a few big
-// blocks that go back in one piece, instead of one heap allocation (and one release) each.
+// The importer's tables. A large job fills them with hundreds of thousands of short texts and
+// records that all live until the file's import ends: the texts are cut from a few big blocks of
+// an arena that go back in one piece, and every distinct key text is hashed and kept once, in
+// `Keys`, which numbers it. A table is then an array by key number: an observation hashes its
+// target's name once and finds the point record, the reflector constant and the images with it.
 
 #include "document/WideText.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <memory_resource>
 #include <new>
-#include <type_traits>
-#include <utility>
+#include <optional>
+#include <vector>
 
 namespace Plugin
 {
 
-// A text kept in an arena, zero-terminated. Copies share the characters, which live as long as
-// the arena.
-class KeptText
-{
-public:
-    KeptText() = default;
-    const WideChar* c_str() const { return characters; }
-    std::size_t size() const { return length; }
-    bool empty() const { return length == 0; }
-    WideView View() const { return WideView(characters, length); }
-    operator WideView() const { return View(); }
-
-private:
-    friend class TextArena;
-    KeptText(const WideChar* kept, std::size_t count) : characters(kept), length(count) {}
-
-    static constexpr WideChar kEmpty[1] = {0};
-    const WideChar* characters = kEmpty;
-    std::size_t length = 0;
-};
-
+// Texts kept until the file's import ends. A kept text is zero-terminated, so its data() may be
+// handed to the host as it is.
 class TextArena
 {
 public:
@@ -47,199 +31,288 @@ public:
     TextArena(const TextArena&) = delete;
     TextArena& operator=(const TextArena&) = delete;
 
-    // Room for count objects of a type that needs no destructor.
-    template <typename T> T* Allocate(std::size_t count)
+    WideView Keep(WideView text) { return Join(text, WideView()); }
+
+    // first followed by second, kept.
+    WideView Join(WideView first, WideView second)
     {
-        static_assert(std::is_trivially_destructible_v<T>, "arena objects are never destroyed");
-        if (count > static_cast<std::size_t>(-1) / sizeof(T))
+        const std::size_t length = first.size() + second.size();
+        if (length == 0)
+            return WideView(kEmpty, 0);
+        if (length >= static_cast<std::size_t>(-1) / sizeof(WideChar))
             throw std::bad_alloc();
-        return static_cast<T*>(memory.allocate(count * sizeof(T), alignof(T)));
+        auto* kept = static_cast<WideChar*>(
+            memory.allocate((length + 1) * sizeof(WideChar), alignof(WideChar)));
+        if (!first.empty())
+            std::memcpy(kept, first.data(), first.size() * sizeof(WideChar));
+        if (!second.empty())
+            std::memcpy(kept + first.size(), second.data(), second.size() * sizeof(WideChar));
+        kept[length] = 0;
+        return WideView(kept, length);
     }
 
-    KeptText Keep(WideView text)
-    {
-        if (text.empty())
-            return KeptText();
-        WideChar* kept = Allocate<WideChar>(text.size() + 1);
-        std::memcpy(kept, text.data(), text.size() * sizeof(WideChar));
-        kept[text.size()] = 0;
-        return KeptText(kept, text.size());
-    }
+    // For the records' own lists, which grow in the same blocks.
+    std::pmr::memory_resource* Resource() { return &memory; }
 
 private:
+    static constexpr WideChar kEmpty[1] = {0};
     std::pmr::monotonic_buffer_resource memory;
 };
 
-// A text in an arena that grows at its end, its room doubling: appending stays linear however
-// often it is extended.
-class GrowingText
-{
-public:
-    WideView View() const { return WideView(characters, length); }
-    operator WideView() const { return View(); }
-    bool empty() const { return length == 0; }
+// The number of a key text in its `Keys`.
+using Key = std::uint32_t;
+constexpr Key kNoKey = ~Key{0};
 
-    void Append(TextArena& arena, WideView text)
-    {
-        if (text.empty())
-            return;
-        if (text.size() > capacity - length)
-        {
-            std::size_t wanted = capacity * 2;
-            if (wanted < length + text.size())
-                wanted = length + text.size();
-            WideChar* grown = arena.Allocate<WideChar>(wanted);
-            if (length != 0)
-                std::memcpy(grown, characters, length * sizeof(WideChar));
-            characters = grown;
-            capacity = wanted;
-        }
-        std::memcpy(characters + length, text.data(), text.size() * sizeof(WideChar));
-        length += text.size();
-    }
-
-private:
-    WideChar* characters = nullptr;
-    std::size_t length = 0;
-    std::size_t capacity = 0;
-};
-
-// A list in an arena for values that need no destructor, its room doubling as it grows.
-template <typename T> class ArenaList
-{
-public:
-    const T* begin() const { return items; }
-    const T* end() const { return items + count; }
-    std::size_t size() const { return count; }
-    bool empty() const { return count == 0; }
-    const T& operator[](std::size_t index) const { return items[index]; }
-    const T& front() const { return items[0]; }
-
-    void push_back(TextArena& arena, const T& item)
-    {
-        if (count == capacity)
-        {
-            const std::size_t wanted = capacity == 0 ? 2 : capacity * 2;
-            T* grown = arena.Allocate<T>(wanted);
-            for (std::size_t i = 0; i < count; ++i)
-                new (grown + i) T(items[i]);
-            items = grown;
-            capacity = wanted;
-        }
-        new (items + count) T(item);
-        ++count;
-    }
-
-private:
-    T* items = nullptr;
-    std::size_t count = 0;
-    std::size_t capacity = 0;
-};
-
-// A table in an arena: keys to values, each key once. Keys are views of texts kept in the same
-// arena. The table's order is never observed.
+// Key texts, each kept and numbered once in the order they arrive: a set of texts with an open
+// addressing hash. The keys of one file only grow.
 //
-// A large job's tables do not fit in the processor's caches, and a lookup through the slots
-// waits for memory twice. But a document names its points in one order throughout: the points
-// of its extension, its coordinate points (read from the last), its observations. So a lookup
-// first tries the neighbours, in order of addition, of the record it found last, which are
-// usually in the cache already, before it goes through the slots.
-template <typename Key, typename Value> class Table
+// A large job's keys do not fit in the processor's caches, and a lookup through the slots waits
+// for memory twice. But a document names its points in one order throughout: the points of its
+// extension, its coordinate points (read from the last), its observations. So a lookup first
+// tries the keys numbered just after and just before the one it found last, which are usually
+// in the cache already, before it goes through the slots.
+class Keys
 {
 public:
-    explicit Table(TextArena& memory) : arena(memory) {}
-    Table(const Table&) = delete;
-    Table& operator=(const Table&) = delete;
+    explicit Keys(TextArena& memory) : arena(memory) {}
+    Keys(const Keys&) = delete;
+    Keys& operator=(const Keys&) = delete;
 
-    std::size_t size() const { return count; }
-    bool empty() const { return count == 0; }
-
-    // Null when key is not in the table.
-    Value* Find(const Key& key) const
+    // kNoKey when text is not a key.
+    Key Find(WideView text) const
     {
-        if (count == 0)
-            return nullptr;
-        const std::size_t hash = Hash(key);
-        if (lastFound != nullptr)
-            for (Entry* neighbour : {lastFound->added, lastFound->previous, lastFound})
-                if (neighbour != nullptr && neighbour->hash == hash && neighbour->key == key)
-                    return Found(neighbour);
+        for (const Key near : {lastFound + 1, lastFound - 1, lastFound})
+            if (near < entries.size() && entries[near].text == text)
+                return Found(near);
+        if (entries.empty())
+            return kNoKey;
+        const std::uint64_t hash = Hash(text);
         for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask)
         {
-            Entry* entry = slots[slot];
-            if (entry == nullptr)
-                return nullptr;
-            if (entry->hash == hash && entry->key == key)
-                return Found(entry);
+            const Key key = slots[slot];
+            if (key == kNoKey)
+                return kNoKey;
+            if (entries[key].hash == hash && entries[key].text == text)
+                return Found(key);
         }
     }
 
-    // Adds a key that is not in the table yet; the key's text must live as long as the arena.
-    Value& Insert(const Key& key, const Value& value)
+    // The key of text, numbered now when it is new.
+    Key Add(WideView text)
     {
-        if ((count + 1) * 2 > capacity)
+        const Key known = Find(text);
+        if (known != kNoKey)
+            return known;
+        if (entries.size() >= kNoKey - 1)
+            throw std::bad_alloc();
+        if ((entries.size() + 1) * 2 > capacity)
             Grow();
-        Entry* entry = arena.Allocate<Entry>(1);
-        new (entry) Entry{key, Hash(key), lastAdded, nullptr, value};
-        if (lastAdded != nullptr)
-            lastAdded->added = entry;
-        lastAdded = entry;
-        Place(entry);
-        ++count;
-        return *Found(entry);
+        const Key key = static_cast<Key>(entries.size());
+        entries.push_back(Entry{arena.Keep(text), Hash(text)});
+        Place(key);
+        return Found(key);
     }
+
+    // The kept text of a key.
+    WideView Text(Key key) const { return entries[key].text; }
 
 private:
     struct Entry
     {
-        Key key;
-        std::size_t hash;
-        Entry* previous; // added just before this one
-        Entry* added;    // added just after this one
-        Value value;
+        WideView text;
+        std::uint64_t hash;
     };
 
-    Value* Found(Entry* entry) const
+    Key Found(Key key) const
     {
-        lastFound = entry;
-        return &entry->value;
+        lastFound = key;
+        return key;
     }
 
-    static std::size_t Hash(const Key& key)
+    // Mixed, so that similar texts spread over the slots.
+    static std::uint64_t Hash(WideView text)
     {
-        // Mixed, so that similar texts spread over the slots.
-        const std::uint64_t hashed = static_cast<std::uint64_t>(std::hash<Key>()(key));
-        return static_cast<std::size_t>((hashed * 0x9E3779B97F4A7C15ull) >> 16);
+        const auto hashed = static_cast<std::uint64_t>(std::hash<WideView>()(text));
+        return (hashed * 0x9E3779B97F4A7C15ull) >> 16;
     }
 
-    void Place(Entry* entry)
+    void Place(Key key)
     {
-        std::size_t slot = entry->hash & mask;
-        while (slots[slot] != nullptr)
+        std::size_t slot = entries[key].hash & mask;
+        while (slots[slot] != kNoKey)
             slot = (slot + 1) & mask;
-        slots[slot] = entry;
+        slots[slot] = key;
     }
 
     void Grow()
     {
-        const std::size_t wanted = capacity == 0 ? 16 : capacity * 2;
-        std::unique_ptr<Entry*[]> old = std::move(slots);
-        const std::size_t oldCapacity = capacity;
-        slots.reset(new Entry*[wanted]());
-        capacity = wanted;
-        mask = wanted - 1;
-        for (std::size_t i = 0; i < oldCapacity; ++i)
-            if (old[i] != nullptr)
-                Place(old[i]);
+        capacity = capacity == 0 ? 16 : capacity * 2;
+        mask = capacity - 1;
+        slots.assign(capacity, kNoKey);
+        for (Key key = 0; key < entries.size(); ++key)
+            Place(key);
     }
 
     TextArena& arena;
-    std::unique_ptr<Entry*[]> slots;
+    std::vector<Entry> entries; // by key
+    std::vector<Key> slots;
     std::size_t capacity = 0;
     std::size_t mask = 0;
+    mutable Key lastFound = 0;
+};
+
+// A table of the importer: one record per key, the first one inserted. Records stay where they
+// are while the table grows, so a record found may be written after later insertions.
+template <typename Record> class Table
+{
+public:
+    explicit Table(Keys& tableKeys) : keys(tableKeys) {}
+    Table(const Table&) = delete;
+    Table& operator=(const Table&) = delete;
+
+    bool empty() const { return count == 0; }
+
+    // Null when there is no record under the key.
+    Record* Find(Key key)
+    {
+        return key < records.size() && records[key] ? &*records[key] : nullptr;
+    }
+    Record* Find(WideView text) { return Find(keys.Find(text)); }
+
+    // The record under the key; record is discarded when there already is one.
+    Record& Insert(Key key, Record record)
+    {
+        if (key >= records.size())
+            records.resize(static_cast<std::size_t>(key) + 1);
+        if (!records[key])
+        {
+            records[key].emplace(std::move(record));
+            ++count;
+        }
+        return *records[key];
+    }
+    Record& Insert(WideView text, Record record)
+    {
+        return Insert(keys.Add(text), std::move(record));
+    }
+
+private:
+    Keys& keys;
+    std::deque<std::optional<Record>> records; // by key; growing keeps their places
     std::size_t count = 0;
-    Entry* lastAdded = nullptr;
-    mutable Entry* lastFound = nullptr;
+};
+
+using OptionalNumber = std::optional<double>;
+
+// What the extension and the plan features know of a point.
+struct PointRecord
+{
+    explicit PointRecord(TextArena& arena) : code(arena.Resource()), lineCodes(arena.Resource()) {}
+
+    WideView attributes; // " /name=value" for each feature attribute, in order; empty without any
+    std::pmr::basic_string<WideChar> code; // extended by the curves through the point
+    WideView subclass;
+    std::pmr::vector<WideView> lineCodes;
+};
+
+// An onboard image of an extension point or setup.
+struct ImageRecord
+{
+    WideView name;
+    WideView path; // relative to the document's folder, as found; empty when missing
+    double distance = 0.0;
+    double horizontalAngle = 0.0;
+    double zenithAngle = 0.0;
+};
+
+struct StationEntry
+{
+    WideView stationName;
+    WideView instrumentDetailsID;
+    double instrumentHeight = 0.0;
+};
+
+// The atmospheric values of one instrument.
+struct TpsCorrection
+{
+    OptionalNumber dryTemperature;
+    OptionalNumber pressure;
+    OptionalNumber atmosphericScale; // ppm / 1000
+};
+
+// The image records by point id: any number per id, in the order they were added. The table's
+// order is that of the ids as UTF-16 code units, then of addition; a search by name returns the
+// first record in that order, from an index kept as the records arrive instead of a walk of all
+// images.
+class ImageTable
+{
+public:
+    ImageTable(Keys& ids, TextArena& arena) : keys(ids), names(arena) {}
+    ImageTable(const ImageTable&) = delete;
+    ImageTable& operator=(const ImageTable&) = delete;
+
+    void Add(Key id, const ImageRecord& record)
+    {
+        if (entries.size() >= kNone)
+            throw std::bad_alloc();
+        const auto added = static_cast<std::uint32_t>(entries.size());
+        entries.push_back(Entry{record, id, kNone});
+        if (id >= ofKey.size())
+            ofKey.resize(static_cast<std::size_t>(id) + 1, Ends{kNone, kNone});
+        Ends& ends = ofKey[id];
+        if (ends.first == kNone)
+            ends.first = added;
+        else
+            entries[ends.last].next = added;
+        ends.last = added;
+
+        // A record comes before the known first of its name only when its id is smaller: among
+        // equal ids the earlier record stays first.
+        const Key name = names.Add(record.name);
+        if (name >= firstByName.size())
+            firstByName.resize(static_cast<std::size_t>(name) + 1, kNone);
+        std::uint32_t& first = firstByName[name];
+        if (first == kNone || keys.Text(id) < keys.Text(entries[first].id))
+            first = added;
+    }
+
+    // Visits the records of an id in the order they were added.
+    template <typename Visit> void ForEachOf(Key id, Visit visit) const
+    {
+        if (id >= ofKey.size())
+            return;
+        for (std::uint32_t entry = ofKey[id].first; entry != kNone; entry = entries[entry].next)
+            visit(entries[entry].record);
+    }
+
+    // The first record, in the table's order, whose name equals name; null when there is none.
+    ImageRecord* FindByName(WideView name)
+    {
+        const Key found = names.Find(name);
+        return found < firstByName.size() && firstByName[found] != kNone
+                   ? &entries[firstByName[found]].record
+                   : nullptr;
+    }
+
+private:
+    static constexpr std::uint32_t kNone = ~std::uint32_t{0};
+    struct Entry
+    {
+        ImageRecord record;
+        Key id;
+        std::uint32_t next; // the next record of the same id
+    };
+    struct Ends
+    {
+        std::uint32_t first;
+        std::uint32_t last;
+    };
+
+    Keys& keys;
+    Keys names;
+    std::deque<Entry> entries; // in the order they were added
+    std::vector<Ends> ofKey;
+    std::vector<std::uint32_t> firstByName;
 };
 
 } // namespace Plugin

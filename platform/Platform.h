@@ -62,7 +62,8 @@ std::FILE* OpenSharedForReading(const WideString& path);
 // is positioned at its start again afterwards.
 bool FileSize(std::FILE* file, std::uint64_t& size);
 
-// True when something exists at path (a file or a folder); access rights are not tested.
-bool PathExists(const WideString& path);
+// True when something exists at the zero-terminated path (a file or a folder); access rights are
+// not tested.
+bool PathExists(const WideChar* path);
 
 } // namespace Platform

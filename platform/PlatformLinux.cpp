@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <new>
 #include <string>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -147,7 +148,7 @@ int DecodeUtf8(const unsigned char* bytes, int available, char32_t* codePoint, i
     return length;
 }
 
-std::string ToUtf8Path(const WideString& path)
+std::string ToUtf8Path(std::basic_string_view<WideChar> path)
 {
     std::string result;
     result.reserve(path.size());
@@ -318,7 +319,7 @@ bool FileSize(std::FILE* file, std::uint64_t& size)
     return true;
 }
 
-bool PathExists(const WideString& path)
+bool PathExists(const WideChar* path)
 {
     return ::access(ToUtf8Path(path).c_str(), F_OK) == 0;
 }

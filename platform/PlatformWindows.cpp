@@ -129,9 +129,9 @@ bool FileSize(std::FILE* file, std::uint64_t& size)
     return true;
 }
 
-bool PathExists(const WideString& path)
+bool PathExists(const WideChar* path)
 {
-    return ::_waccess(path.c_str(), 0) == 0;
+    return ::_waccess(path, 0) == 0;
 }
 
 } // namespace Platform

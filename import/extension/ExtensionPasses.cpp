@@ -3,35 +3,34 @@
 
 #include "import/LandXMLImporter.h"
 
-#include <vector>
-
 namespace Plugin
 {
 
-void CLandXMLImporter::ReadExtensionFirstPass(const Node* extension)
+const CLandXMLImporter::ExtensionChildren& CLandXMLImporter::ChildrenOf(const Node* extension)
 {
-    // One walk over the extension's children, nearly all of them points, each far from the
-    // next in memory: the points are read on the way, the plan features and the surveys, which
-    // are read after all points, are noted for afterwards.
-    std::vector<const Node*> features;
-    std::vector<const Node*> surveys;
+    ExtensionChildren& children = extensionChildren;
+    if (children.element == extension)
+        return children;
+    children = ExtensionChildren{extension, {}, {}, {}};
     for (const Node* child = extension->first_node(); child; child = child->next_sibling())
     {
-        PrefetchNode(child->next_sibling());
+        if (const Node* next = child->next_sibling())
+            PrefetchNode(next);
         if (NameIs(child, "Point"))
-            ReadExtensionPoint(child, true);
+            children.points.push_back(child);
         else if (NameIs(child, "PlanFeature") || NameIs(child, "Parcel"))
-            features.push_back(child);
+            children.planFeatures.push_back(child);
         else if (NameIs(child, "Survey"))
-            surveys.push_back(child);
+            children.surveys.push_back(child);
     }
-    firstPassExtension = extension;
-    pointImages = knownImages.size();
-    firstSurvey = surveys.empty() ? nullptr : surveys.front();
+    return children;
+}
 
-    for (const Node* feature : features)
-        ReadPlanFeature(feature, true);
-    for (const Node* survey : surveys)
+void CLandXMLImporter::ReadExtensionFirstPass(const Node* extension)
+{
+    ReadExtensionPoints(extension);
+    ReadExtensionPlanFeatures(extension);
+    for (const Node* survey : ChildrenOf(extension).surveys)
     {
         for (const Node* child = survey->first_node(); child; child = child->next_sibling())
         {
@@ -40,23 +39,22 @@ void CLandXMLImporter::ReadExtensionFirstPass(const Node* extension)
             if (NameIs(child, "TPSCorrection"))
                 ReadTpsCorrection(child);
             else if (NameIs(child, "InstrumentSetup"))
-                ReadExtensionSetup(child, true);
+                ReadExtensionSetup(child);
         }
     }
 }
 
 void CLandXMLImporter::ReadExtensionSecondPass(const Node* extension)
 {
-    // The images are known from the first pass; the second one only reports the missing files
-    // again.
+    // The points again, which reports their missing image files once more; then the setups of
+    // the first survey, whose images of no point go to their stations now.
     ReadExtensionPoints(extension);
-    const Node* survey =
-        extension == firstPassExtension ? firstSurvey : FindChild(extension, "Survey");
-    if (survey == nullptr)
+    const std::vector<const Node*>& surveys = ChildrenOf(extension).surveys;
+    if (surveys.empty())
         return;
-    for (const Node* setup = FindChild(survey, "InstrumentSetup"); setup != nullptr;
+    for (const Node* setup = FindChild(surveys.front(), "InstrumentSetup"); setup != nullptr;
          setup = NextSibling(setup, "InstrumentSetup"))
-        ReadExtensionSetup(setup, false);
+        ReadExtensionSetup(setup);
 }
 
 } // namespace Plugin

@@ -5,19 +5,7 @@
 namespace Plugin
 {
 
-ImageRecord* CLandXMLImporter::FindImageByName(const Node* tpsImage, WideView name, bool firstPass)
-{
-    // No image is added after the first pass: the second finds what the first found.
-    if (!firstPass)
-        if (ImageRecord* const* known = imageSearches.Next(tpsImage))
-            return *known;
-    ImageRecord* found = images.FindByName(name);
-    if (firstPass)
-        imageSearches.Add(tpsImage, found);
-    return found;
-}
-
-void CLandXMLImporter::ReadExtensionSetup(const Node* setup, bool firstPass)
+void CLandXMLImporter::ReadExtensionSetup(const Node* setup)
 {
     for (const Node* child = setup->first_node(); child != nullptr; child = child->next_sibling())
     {
@@ -38,15 +26,7 @@ void CLandXMLImporter::ReadExtensionSetup(const Node* setup, bool firstPass)
             OptionalNumber parsed;
             if (distanceParser.Parse(ValueOf(constant), &value))
                 parsed = value;
-            if (firstPass)
-            {
-                NameRecord& record = RecordOf(key);
-                if (!record.hasReflectorConstant)
-                {
-                    record.reflectorConstant = parsed;
-                    record.hasReflectorConstant = true;
-                }
-            }
+            reflectorConstants.Insert(key.View(), parsed);
         }
         else if (NameIs(child, "TPSImage"))
         {
@@ -54,14 +34,15 @@ void CLandXMLImporter::ReadExtensionSetup(const Node* setup, bool firstPass)
             const Attribute* nameAttribute = reference ? FindAttribute(reference, "name") : nullptr;
             const WideText name = nameAttribute ? ValueOf(nameAttribute) : WideText();
 
-            ImageRecord* image = name.empty() ? nullptr : FindImageByName(child, name, firstPass);
+            // An image an extension point lists takes the angles; any other is read here.
+            ImageRecord* image = name.empty() ? nullptr : images.FindByName(name);
             ImageRecord newImage;
             const bool isNew = image == nullptr;
             if (isNew)
             {
                 if (reference == nullptr)
                     continue;
-                ReadImageReference(&newImage, reference, firstPass);
+                ReadImageReference(newImage, reference);
                 image = &newImage;
             }
             if (nameAttribute == nullptr)

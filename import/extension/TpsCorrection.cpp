@@ -23,8 +23,7 @@ void CLandXMLImporter::ReadTpsCorrection(const Node* correction)
     if (const Attribute* ppm = FindAttribute(correction, "atmosphericPPM"))
         if (distanceParser.Parse(ValueOf(ppm), &value))
             record.atmosphericScale = value / 1000.0;
-    if (tpsCorrections.Find(key) == nullptr)
-        tpsCorrections.Insert(arena.Keep(key), record);
+    tpsCorrections.Insert(key.View(), record);
 }
 
 } // namespace Plugin

@@ -2,98 +2,52 @@
 
 #include "import/LandXMLImporter.h"
 
+#include <vector>
+
 namespace Plugin
 {
-namespace
-{
-
-struct LineCodeNames
-{
-    WideText name;   // "-" and the feature name with blanks as "_"; empty without a name
-    WideText prefix; // the feature name before its last "_"
-};
-
-LineCodeNames NamesOf(WideView featureName)
-{
-    LineCodeNames names;
-    const std::size_t underscore = featureName.rfind(WideChar('_'));
-    if (underscore != WideView::npos)
-        names.prefix.Append(featureName.substr(0, underscore));
-    if (!featureName.empty())
-    {
-        names.name.Append(WideChar('-'));
-        for (const WideChar c : featureName)
-            names.name.Append(c == WideChar(' ') ? WideChar('_') : c);
-    }
-    return names;
-}
-
-// A line code of a point: the point's own code or the prefix, and the feature's name.
-KeptText LineCode(TextArena& arena, WideView code, WideView name, WideView suffix)
-{
-    WideText line(code);
-    line.Append(name);
-    line.Append(suffix);
-    return arena.Keep(line);
-}
-
-} // namespace
 
 void CLandXMLImporter::ReadPlanFeature(const Node* feature, bool fromExtension)
 {
+    // "-" and the feature's name with blanks as "_", and the name before its last "_".
     const Attribute* nameAttribute = FindAttribute(feature, "name");
-    LineCodeNames names = NamesOf(nameAttribute ? ValueOf(nameAttribute) : WideText());
+    const WideText featureName = nameAttribute ? ValueOf(nameAttribute) : WideText();
+    WideText lineCodeName;
+    if (!featureName.empty())
+        lineCodeName.Append(WideChar('-'));
+    for (const WideChar c : featureName.View())
+        lineCodeName.Append(c == WideChar(' ') ? WideChar('_') : c);
+    const std::size_t underscore = featureName.View().rfind(WideChar('_'));
+    const WideText lineCodePrefix(
+        underscore != WideView::npos ? featureName.View().substr(0, underscore) : WideView());
+
     const Node* geometry = FindChild(feature, "CoordGeom");
     if (geometry == nullptr)
         return;
-
     if (fromExtension)
-    {
-        for (const Node* child = geometry->first_node(); child; child = child->next_sibling())
-        {
-            if (NameIs(child, "Curve"))
-            {
-                const Node* mid = FindChild(child, "Mid");
-                const Attribute* reference = mid ? FindAttribute(mid, "pntRef") : nullptr;
-                if (reference == nullptr)
-                    continue;
-                if (PointRecord* point = PointOf(ValueOf(reference)))
-                    point->code.Append(arena, names.name);
-            }
-            else if (NameIs(child, "BestFitCurve") || NameIs(child, "Spline"))
-            {
-                const Node* chain = FindChild(child, "Chain");
-                if (chain == nullptr)
-                    continue;
-                const WideText chainText = ValueOf(chain);
-                const WideView text = chainText;
-                if (text.empty())
-                    continue;
-                std::vector<WideView> pieces;
-                std::size_t start = 0;
-                for (std::size_t space; (space = text.find(WideChar(' '), start)) != WideView::npos;
-                     start = space + 1)
-                    pieces.push_back(text.substr(start, space - start));
-                pieces.push_back(text.substr(start));
-                std::size_t first = 0;
-                std::size_t last = pieces.size(); // one past the last piece used
-                if (NameIs(child, "Spline"))
-                {
-                    first = 1;
-                    if (text.back() != WideChar(' '))
-                        --last;
-                }
-                for (std::size_t i = first; i < last; ++i)
-                {
-                    if (PointRecord* point = PointOf(pieces[i]))
-                        point->lineCodes.push_back(
-                            arena, LineCode(arena, point->code, names.name, WideView()));
-                }
-            }
-        }
-        return;
-    }
+        AddExtensionLineCodes(geometry, lineCodeName);
+    else
+        AddStandardLineCodes(geometry, lineCodeName, lineCodePrefix);
+}
 
+void CLandXMLImporter::ReadExtensionPlanFeatures(const Node* extension)
+{
+    for (const Node* feature : ChildrenOf(extension).planFeatures)
+        ReadPlanFeature(feature, true);
+}
+
+void CLandXMLImporter::AddStandardLineCodes(const Node* geometry, WideView lineCodeName,
+                                            WideText lineCodePrefix)
+{
+    // Each segment's start point gets a code, with a suffix for where it stands in the feature;
+    // the last segment's end point closes it.
+    const auto lineCode = [&](WideView code, const WideChar* suffix)
+    {
+        WideText line(code);
+        line.Append(lineCodeName);
+        line.Append(suffix);
+        return arena.Keep(line);
+    };
     bool started = false;
     PointRecord* lastEnd = nullptr;
     for (const Node* child = geometry->first_node(); child; child = child->next_sibling())
@@ -108,11 +62,10 @@ void CLandXMLImporter::ReadPlanFeature(const Node* feature, bool fromExtension)
         const Attribute* endRef = endNode ? FindAttribute(endNode, "pntRef") : nullptr;
         if (startRef == nullptr || endRef == nullptr)
             continue;
-        if (PointRecord* startPoint = PointOf(ValueOf(startRef)))
+        if (PointRecord* start = points.Find(ValueOf(startRef).View()))
         {
-            PointRecord& record = *startPoint;
-            if (names.prefix.empty())
-                names.prefix = WideText(record.code);
+            if (lineCodePrefix.empty())
+                lineCodePrefix.Append(start->code);
             const WideChar* suffix = WIDE_TEXT("");
             if (line && !started)
                 suffix = WIDE_TEXT(" p");
@@ -120,16 +73,61 @@ void CLandXMLImporter::ReadPlanFeature(const Node* feature, bool fromExtension)
                 suffix = WIDE_TEXT(" a");
             else if (!line)
                 suffix = WIDE_TEXT(" s");
-            record.lineCodes.push_back(arena, LineCode(arena, names.prefix, names.name, suffix));
+            start->lineCodes.push_back(lineCode(lineCodePrefix, suffix));
             started = true;
         }
-        lastEnd = PointOf(ValueOf(endRef));
+        lastEnd = points.Find(ValueOf(endRef).View());
     }
     if (lastEnd != nullptr)
         lastEnd->lineCodes.push_back(
-            arena,
-            LineCode(arena, names.prefix.empty() ? WideView(lastEnd->code) : names.prefix.View(),
-                     names.name, WIDE_TEXT(" e")));
+            lineCode(lineCodePrefix.empty() ? WideView(lastEnd->code) : lineCodePrefix.View(),
+                     WIDE_TEXT(" e")));
+}
+
+void CLandXMLImporter::AddExtensionLineCodes(const Node* geometry, WideView lineCodeName)
+{
+    for (const Node* child = geometry->first_node(); child; child = child->next_sibling())
+    {
+        if (NameIs(child, "Curve"))
+        {
+            // The curve's middle point carries the feature in its own code.
+            const Node* mid = FindChild(child, "Mid");
+            const Attribute* reference = mid ? FindAttribute(mid, "pntRef") : nullptr;
+            if (reference == nullptr)
+                continue;
+            if (PointRecord* point = points.Find(ValueOf(reference).View()))
+                point->code.append(lineCodeName);
+        }
+        else if (NameIs(child, "BestFitCurve") || NameIs(child, "Spline"))
+        {
+            const Node* chain = FindChild(child, "Chain");
+            if (chain == nullptr)
+                continue;
+            const WideText chainText = ValueOf(chain);
+            const WideView text = chainText;
+            if (text.empty())
+                continue;
+            // The chain's points, cut at each blank; a spline leaves out its first point, and
+            // its last unless the text ends with a blank.
+            std::vector<WideView> pieces;
+            std::size_t start = 0;
+            for (std::size_t space; (space = text.find(WideChar(' '), start)) != WideView::npos;
+                 start = space + 1)
+                pieces.push_back(text.substr(start, space - start));
+            pieces.push_back(text.substr(start));
+            std::size_t first = 0;
+            std::size_t last = pieces.size(); // one past the last piece used
+            if (NameIs(child, "Spline"))
+            {
+                first = 1;
+                if (text.back() != WideChar(' '))
+                    --last;
+            }
+            for (std::size_t i = first; i < last; ++i)
+                if (PointRecord* point = points.Find(pieces[i]))
+                    point->lineCodes.push_back(arena.Join(point->code, lineCodeName));
+        }
+    }
 }
 
 } // namespace Plugin

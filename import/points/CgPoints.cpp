@@ -69,8 +69,8 @@ void CLandXMLImporter::ReadCgPoints(const Node* cgPoints)
         if (at != WideView::npos && !control)
             continue;
 
-        const PointRecord* known = PointOf(name);
-        if (known != nullptr && known->gpsPhase)
+        const PointRecord* known = points.Find(name.View());
+        if (known != nullptr && known->subclass == WIDE_TEXT("GPS phase"))
         {
             if (measured)
                 continue;
@@ -87,27 +87,20 @@ void CLandXMLImporter::ReadCgPoints(const Node* cgPoints)
         if (const Attribute* codeAttribute = found[Code])
         {
             const WideText base = ValueOf(codeAttribute);
-            WideText code;
             if (version == 10)
             {
                 // LandXML 1.0 writes a point's feature just before it.
-                PointRecord feature;
+                PointRecord feature(arena);
                 const Node* previous = child->previous_sibling();
                 if (previous != nullptr && NameIs(previous, "Feature") &&
                     ReadFeature(previous, feature))
-                {
-                    ComposePointCode(base, feature, code);
-                    sink->SetPointCode(code.c_str());
-                }
+                    sink->SetPointCode(ComposePointCode(base, feature).c_str());
                 else
-                {
                     sink->SetPointCode(base.c_str());
-                }
             }
             else if (known != nullptr)
             {
-                ComposePointCode(base, *known, code);
-                sink->SetPointCode(code.c_str());
+                sink->SetPointCode(ComposePointCode(base, *known).c_str());
             }
             else
             {
@@ -141,8 +134,9 @@ bool CLandXMLImporter::ReadFeature(const Node* feature, PointRecord& record)
     const Attribute* code = FindAttribute(feature, "code");
     if (code == nullptr)
         return false;
-    record.code.Append(arena, ValueOf(code));
+    record.code.append(ValueOf(code).View());
 
+    // The attributes follow the code after one blank, each as "/name=value".
     const char* itemName = oldVersion ? "Property" : "Attribute";
     WideText attributes;
     for (; item != nullptr; item = NextSibling(item, itemName))
@@ -151,8 +145,12 @@ bool CLandXMLImporter::ReadFeature(const Node* feature, PointRecord& record)
         if (name == nullptr && oldVersion)
             name = FindAttribute(item, "label");
         const Attribute* value = FindAttribute(item, "value");
-        if (name != nullptr && value != nullptr)
-            AppendFeatureAttribute(attributes, ValueOf(name), ValueOf(value));
+        if (name == nullptr || value == nullptr)
+            continue;
+        attributes.Append(attributes.empty() ? WIDE_TEXT(" /") : WIDE_TEXT("/"));
+        attributes.Append(ValueOf(name));
+        attributes.Append(WideChar('='));
+        attributes.Append(ValueOf(value));
     }
     record.attributes = arena.Keep(attributes);
     // The feature's codeLinework is never sent, so it is not kept.

@@ -3,30 +3,17 @@
 namespace Plugin
 {
 
-void ComposePointCode(WideView base, const PointRecord& record, WideText& code)
+WideText CLandXMLImporter::ComposePointCode(WideView base, const PointRecord& record)
 {
-    code.Truncate(0);
-    if (!record.lineCodes.empty() && !record.lineCodes.front().empty())
-        code.Append(record.lineCodes.front());
-    else
-        code.Append(base);
+    const std::pmr::vector<WideView>& lineCodes = record.lineCodes;
+    WideText code(!lineCodes.empty() && !lineCodes.front().empty() ? lineCodes.front() : base);
     code.Append(record.attributes);
-    for (std::size_t i = 1; i < record.lineCodes.size(); ++i)
+    for (std::size_t i = 1; i < lineCodes.size(); ++i)
     {
         code.Append(WIDE_TEXT("; "));
-        code.Append(record.lineCodes[i]);
+        code.Append(lineCodes[i]);
     }
-}
-
-void AppendFeatureAttribute(WideText& attributes, WideView name, WideView value)
-{
-    // The attributes follow the code after one blank, each as "/name=value".
-    if (attributes.empty())
-        attributes.Append(WideChar(' '));
-    attributes.Append(WideChar('/'));
-    attributes.Append(name);
-    attributes.Append(WideChar('='));
-    attributes.Append(value);
+    return code;
 }
 
 } // namespace Plugin

@@ -7,197 +7,168 @@
 
 #include <cstring>
 #include <initializer_list>
+#include <string>
 #include <string_view>
 
 namespace Plugin
 {
-
-void CLandXMLImporter::ReadExtensionPoints(const Node* extension)
-{
-    if (extension == firstPassExtension)
-    {
-        // The first pass met every image reference of these points, in this order, and looked
-        // for its file: only the missing files are reported again, and no point is walked.
-        for (std::size_t i = 0; i < pointImages; ++i)
-        {
-            const char* name = nullptr;
-            bool plainFileName = false;
-            if (knownImages[i].answer == ImageLocation::Missing &&
-                SpellImagePaths(knownImages[i].node, &name, &plainFileName))
-                ReportMissingImage();
-        }
-        knownImages.Rewind(pointImages);
-        return;
-    }
-    for (const Node* point = FindChild(extension, "Point"); point != nullptr;
-         point = NextSibling(point, "Point"))
-        ReadExtensionPoint(point, false);
-}
-
-void CLandXMLImporter::ReadExtensionPoint(const Node* point, bool firstPass)
-{
-    const Attribute* uniqueId = FindAttribute(point, "uniqueID");
-    if (uniqueId == nullptr)
-        return;
-    const WideText id = firstPass ? ValueOf(uniqueId) : WideText();
-    const Node* pointCode = firstPass ? FindChild(point, "PointCode") : nullptr;
-    if (pointCode != nullptr)
-    {
-        // The part of the id before its first "@", or the whole id.
-        const WideView key = id.View().substr(0, id.View().find(WideChar('@')));
-        NameRecord& name = RecordOf(key);
-        if (!name.hasPoint)
-        {
-            name.point.gpsPhase = ValueIs(FindAttribute(point, "subclass"), "GPS phase");
-            ReadFeature(pointCode, name.point);
-            name.hasPoint = true;
-        }
-    }
-    const Node* onboard = FindChild(point, "OnboardImages");
-    if (onboard == nullptr)
-        return;
-    for (const Node* reference = FindChild(onboard, "landxml:DocFileRef"); reference;
-         reference = NextSibling(reference, "landxml:DocFileRef"))
-    {
-        ImageRecord image;
-        if (ReadImageReference(firstPass ? &image : nullptr, reference, firstPass) && firstPass)
-            images.Add(RecordOf(id), image);
-    }
-}
-
 namespace
 {
 
 // A file name that stays one name inside its folder: no separator, and not only dots and blanks,
 // which a file system could read as the folder itself or the one above it.
-bool IsPlainFileName(const char* name, const char* format)
+bool IsPlainFileName(std::string_view name, std::string_view format)
 {
     bool named = false;
-    for (const char* part : {name, format})
-        for (const char* c = part; *c != 0; ++c)
+    for (const std::string_view part : {name, format})
+        for (const char c : part)
         {
-            if (*c == '/' || *c == '\\')
+            if (c == '/' || c == '\\')
                 return false;
-            named = named || (*c != '.' && *c != ' ');
+            named = named || (c != '.' && c != ' ');
         }
     return named;
 }
 
-// The parts one after the other, in out's memory of earlier paths.
-void Join(std::string& out, std::initializer_list<std::string_view> parts)
+// A path joined from parts as the document spells them, to be converted whole. Paths short
+// enough to fit in room are joined there, without heap memory.
+class JoinedPath
 {
-    std::size_t length = 0;
-    for (const std::string_view part : parts)
-        length += part.size();
-    out.resize(length);
-    char* end = out.data();
-    for (const std::string_view part : parts)
+public:
+    JoinedPath(std::initializer_list<std::string_view> parts)
     {
-        std::memcpy(end, part.data(), part.size());
-        end += part.size();
+        std::size_t length = 0;
+        for (const std::string_view part : parts)
+            length += part.size();
+        char* joined = room;
+        if (length > sizeof room)
+        {
+            longer.resize(length);
+            joined = longer.data();
+        }
+        char* end = joined;
+        for (const std::string_view part : parts)
+        {
+            std::memcpy(end, part.data(), part.size());
+            end += part.size();
+        }
+        text = std::string_view(joined, length);
     }
+    JoinedPath(const JoinedPath&) = delete;
+    JoinedPath& operator=(const JoinedPath&) = delete;
+
+    operator std::string_view() const { return text; }
+
+private:
+    char room[256];
+    std::string longer;
+    std::string_view text;
+};
+
+// An attribute's value as the document spells it, up to its first zero byte; empty when the
+// attribute is absent.
+std::string_view SpelledValue(const Attribute* attribute)
+{
+    return attribute != nullptr ? std::string_view(attribute->value()) : std::string_view();
 }
 
 } // namespace
 
-bool CLandXMLImporter::FileExists(WideView relativePath, bool plainFileName)
+void CLandXMLImporter::ReadExtensionPoints(const Node* extension)
 {
-    if (plainFileName)
+    const std::vector<const Node*>& children = ChildrenOf(extension).points;
+    for (std::size_t i = 0; i < children.size(); ++i)
     {
-        // The "/" before the file name is the last one: the name holds none, and no byte of the
-        // document converts to one.
-        const WideView relativeFolder = relativePath.substr(0, relativePath.rfind(WideChar('/')));
-        const bool* known = knownFolders.Find(relativeFolder);
-        if (known == nullptr)
-            known = &knownFolders.Insert(arena.Keep(relativeFolder),
-                                         Platform::PathExists(folder + WideString(relativeFolder)));
-        if (!*known)
-            return false;
+        const Node* point = children[i];
+        if (i + 1 < children.size())
+            PrefetchNode(children[i + 1]);
+        const Attribute* uniqueId = FindAttribute(point, "uniqueID");
+        if (uniqueId == nullptr)
+            continue;
+        const WideText id = ValueOf(uniqueId);
+        if (const Node* pointCode = FindChild(point, "PointCode"))
+        {
+            // The code record goes under the id up to its first "@"; the first one stays.
+            const Key name = names.Add(id.View().substr(0, id.View().find(WideChar('@'))));
+            if (points.Find(name) == nullptr)
+            {
+                PointRecord record(arena);
+                if (const Attribute* subclass = FindAttribute(point, "subclass"))
+                    record.subclass = arena.Keep(ValueOf(subclass));
+                ReadFeature(pointCode, record);
+                points.Insert(name, std::move(record));
+            }
+        }
+        const Node* onboard = FindChild(point, "OnboardImages");
+        if (onboard == nullptr)
+            continue;
+        for (const Node* reference = FindChild(onboard, "landxml:DocFileRef"); reference;
+             reference = NextSibling(reference, "landxml:DocFileRef"))
+        {
+            ImageRecord image;
+            if (ReadImageReference(image, reference))
+                images.Add(names.Add(id), image);
+        }
     }
-    return Platform::PathExists(folder + WideString(relativePath));
 }
 
-CLandXMLImporter::ImageLocation CLandXMLImporter::LocateImage(const Node* reference,
-                                                              bool plainFileName, bool firstPass)
+bool CLandXMLImporter::ReadImageReference(ImageRecord& record, const Node* reference)
 {
-    if (!firstPass)
-        if (const ImageLocation* known = knownImages.Next(reference))
+    const Attribute* nameAttribute = FindAttribute(reference, "name");
+    const Attribute* formatAttribute = FindAttribute(reference, "fileFormat");
+    const std::string_view name = SpelledValue(nameAttribute);
+    const std::string_view location = SpelledValue(FindAttribute(reference, "location"));
+    const std::string_view format = formatAttribute ? SpelledValue(formatAttribute) : "jpg";
+    if (name.empty() || location.empty() || format.empty())
+        return false;
+
+    const WideText locationPath = ToWide(JoinedPath({location, "/", name, ".", format}));
+    const WideText imagesPath = ToWide(JoinedPath({"Images/", name, ".", format}));
+    record.name = arena.Keep(ValueOf(nameAttribute));
+    const bool plainFileName = IsPlainFileName(name, format);
+    if (PathExists(locationPath, plainFileName))
+    {
+        record.path = arena.Keep(locationPath);
+    }
+    else if (PathExists(imagesPath, plainFileName))
+    {
+        record.path = arena.Keep(imagesPath);
+    }
+    else
+    {
+        ReportMissingFile(locationPath);
+        if (locationPath.View() != imagesPath.View())
+            ReportMissingFile(imagesPath);
+    }
+    return true;
+}
+
+bool CLandXMLImporter::PathExists(WideView relativePath, bool plainFileName)
+{
+    // A path's answer is cached only as long as the file's import: the file system may change
+    // between imports.
+    const auto ask = [this](WideView path)
+    {
+        const Key key = pathTexts.Add(path);
+        if (const bool* known = knownPaths.Find(key))
             return *known;
-    ImageLocation location = ImageLocation::Missing;
-    if (FileExists(Converted(locationPath), plainFileName))
-        location = ImageLocation::AtLocation;
-    else if (FileExists(Converted(imagesPath), plainFileName))
-        location = ImageLocation::InImages;
-    if (firstPass)
-        knownImages.Add(reference, location);
-    return location;
+        WideText full(folder);
+        full.Append(path);
+        return knownPaths.Insert(key, Platform::PathExists(full.c_str()));
+    };
+    // The "/" before a plain file name is the last one: the name holds none, and no byte of the
+    // document converts to one.
+    if (plainFileName && !ask(relativePath.substr(0, relativePath.rfind(WideChar('/')))))
+        return false;
+    return ask(relativePath);
 }
 
-const WideText& CLandXMLImporter::Converted(SpelledPath& path)
+void CLandXMLImporter::ReportMissingFile(WideView relativePath)
 {
-    if (!path.converted)
-        path.wide = ToWideText(path.bytes.data(), path.bytes.size());
-    path.converted = true;
-    return path.wide;
-}
-
-void CLandXMLImporter::ReportMissingFile(const WideText& relativePath)
-{
-    warning.assign(WIDE_TEXT("Файл "));
-    warning.append(relativePath.View());
-    warning.append(WIDE_TEXT(" не найден"));
+    WideText warning(WIDE_TEXT("Файл "));
+    warning.Append(relativePath);
+    warning.Append(WIDE_TEXT(" не найден"));
     sink->ReportWarning(warning.c_str());
-}
-
-void CLandXMLImporter::ReportMissingImage()
-{
-    ReportMissingFile(Converted(locationPath));
-    if (locationPath.bytes != imagesPath.bytes)
-        ReportMissingFile(Converted(imagesPath));
-}
-
-bool CLandXMLImporter::SpellImagePaths(const Node* reference, const char** name,
-                                       bool* plainFileName)
-{
-    static constexpr const char* kNames[] = {"name", "location", "fileFormat"};
-    const AttributesOf attributes(reference, kNames);
-    const Attribute* nameAttribute = attributes[0];
-    const Attribute* locationAttribute = attributes[1];
-    const Attribute* formatAttribute = attributes[2];
-    *name = TextOf(nameAttribute ? nameAttribute->value() : nullptr);
-    const char* location = TextOf(locationAttribute ? locationAttribute->value() : nullptr);
-    const char* format = formatAttribute ? TextOf(formatAttribute->value()) : "jpg";
-    if (**name == 0 || *location == 0 || *format == 0)
-        return false;
-
-    // The paths are joined as bytes and converted whole, as the document spells them.
-    Join(locationPath.bytes, {location, "/", *name, ".", format});
-    Join(imagesPath.bytes, {"Images/", *name, ".", format});
-    locationPath.converted = false;
-    imagesPath.converted = false;
-    *plainFileName = IsPlainFileName(*name, format);
-    return true;
-}
-
-bool CLandXMLImporter::ReadImageReference(ImageRecord* record, const Node* reference,
-                                          bool firstPass)
-{
-    const char* name = nullptr;
-    bool plainFileName = false;
-    if (!SpellImagePaths(reference, &name, &plainFileName))
-        return false;
-    const ImageLocation found = LocateImage(reference, plainFileName, firstPass);
-    if (record != nullptr)
-    {
-        record->name = arena.Keep(ToWideText(name));
-        if (found == ImageLocation::AtLocation)
-            record->path = arena.Keep(Converted(locationPath));
-        else if (found == ImageLocation::InImages)
-            record->path = arena.Keep(Converted(imagesPath));
-    }
-    if (found == ImageLocation::Missing)
-        ReportMissingImage();
-    return true;
 }
 
 } // namespace Plugin

@@ -33,7 +33,7 @@ constexpr const char* kObservationAttributes[] = {"targetHeight", "directFace", 
 
 } // namespace
 
-void CLandXMLImporter::ReadRawObservation(const TpsCorrection* correction, const Node* observation)
+void CLandXMLImporter::ReadRawObservation(WideView setupId, const Node* observation)
 {
     const Node* target = FindChild(observation, "TargetPoint");
     if (target == nullptr)
@@ -45,15 +45,11 @@ void CLandXMLImporter::ReadRawObservation(const TpsCorrection* correction, const
     const WideText cutName(wholeName.View().substr(0, wholeName.View().find(WideChar('@'))));
     sink->SetTargetPoint(cutName.c_str());
 
-    // The target as a target and point id, and as a point name: mostly the same record.
-    const NameRecord* cut = nameRecords.Find(cutName);
-    const NameRecord* whole =
-        wholeName.size() == cutName.size() ? cut : nameRecords.Find(wholeName);
-    OptionalNumber reflectorConstant;
-    if (cut != nullptr && cut->hasReflectorConstant)
-        reflectorConstant = cut->reflectorConstant;
-    const ImageEntry* firstImage = cut != nullptr ? cut->firstImage : nullptr;
-    const PointRecord* record = whole != nullptr && whole->hasPoint ? &whole->point : nullptr;
+    // The reflector constant and the images are the cut name's, the point record the whole
+    // name's: mostly the same name, looked up once.
+    const Key cutKey = names.Find(cutName);
+    const Key wholeKey = wholeName.size() == cutName.size() ? cutKey : names.Find(wholeName);
+    const OptionalNumber* reflectorConstant = reflectorConstants.Find(cutKey);
 
     const AttributesOf found(observation, kObservationAttributes);
     double value = 0.0;
@@ -79,8 +75,11 @@ void CLandXMLImporter::ReadRawObservation(const TpsCorrection* correction, const
         if (distanceParser.Parse(ValueOf(distance), &measured))
         {
             // The setting is read now, through its address: the constant first, then the scale.
-            if (reflectorConstant && *considerPrismConstant)
-                measured += *reflectorConstant;
+            if (reflectorConstant != nullptr && *reflectorConstant && *considerPrismConstant)
+                measured += **reflectorConstant;
+            const StationEntry* station = stations.Find(SetupIdOfGroup(setupId));
+            const TpsCorrection* correction =
+                station != nullptr ? tpsCorrections.Find(station->instrumentDetailsID) : nullptr;
             if (correction != nullptr && correction->atmosphericScale)
                 measured += measured * *correction->atmosphericScale / 1000.0;
             sink->SetSlopeDistance(measured);
@@ -96,15 +95,10 @@ void CLandXMLImporter::ReadRawObservation(const TpsCorrection* correction, const
     if (directFace != nullptr)
         sink->SetFace(face);
 
-    for (const ImageEntry* image = firstImage; image; image = image->next)
-        SendImageNote(image->record);
+    images.ForEachOf(cutKey, [this](const ImageRecord& image) { SendImageNote(image); });
 
-    if (record != nullptr)
-    {
-        WideText code;
-        ComposePointCode(record->code, *record, code);
-        sink->SetPointCode(code.c_str());
-    }
+    if (const PointRecord* record = points.Find(wholeKey))
+        sink->SetPointCode(ComposePointCode(record->code, *record).c_str());
 }
 
 } // namespace Plugin

@@ -24,62 +24,53 @@ void CLandXMLImporter::ReadInstrumentSetup(const Node* setup)
     if (stationName == nullptr || id == nullptr)
         return;
     StationEntry entry;
-    const WideText name = ValueOf(stationName);
+    entry.stationName = arena.Keep(ValueOf(stationName));
     if (const Attribute* height = FindAttribute(setup, "instrumentHeight"))
     {
         double value = 0.0;
         if (distanceParser.Parse(ValueOf(height), &value))
             entry.instrumentHeight = value;
     }
-    const WideText key = ValueOf(id);
-    if (stations.Find(key) == nullptr)
-    {
-        entry.stationName = arena.Keep(name);
-        if (const Attribute* details = FindAttribute(setup, "instrumentDetailsID"))
-            entry.instrumentDetailsID = arena.Keep(ValueOf(details));
-        stations.Insert(arena.Keep(key), entry);
-    }
+    if (const Attribute* details = FindAttribute(setup, "instrumentDetailsID"))
+        entry.instrumentDetailsID = arena.Keep(ValueOf(details));
+    stations.Insert(ValueOf(id).View(), entry);
     // Activated at once, with the first setup of this id, and its own observations read.
     ReadObservationGroup(setup);
 }
 
 void CLandXMLImporter::ReadObservationGroup(const Node* group)
 {
-    const Attribute* id = FindAttribute(group, "id");
-    if (id == nullptr)
+    const Attribute* idAttribute = FindAttribute(group, "id");
+    if (idAttribute == nullptr)
         return;
-    // The station, and so the instrument, is the same for all observations of the group.
-    const StationEntry* station = ActivateStation(ValueOf(id));
-    const TpsCorrection* correction =
-        station != nullptr ? tpsCorrections.Find(station->instrumentDetailsID) : nullptr;
+    const WideText id = ValueOf(idAttribute);
+    ActivateStation(id);
     for (const Node* child = group->first_node(); child != nullptr; child = child->next_sibling())
         if (NameIs(child, "RawObservation"))
-            ReadRawObservation(correction, child);
+            ReadRawObservation(id, child);
 }
 
-// LandXML 1.2 names an observation group "o" followed by its setup's id.
-WideView SetupIdOfGroup(int version, WideView id)
+WideView CLandXMLImporter::SetupIdOfGroup(WideView id) const
 {
     if (version > 11 && id.size() >= 2 && id[0] == WideChar('o'))
         id.remove_prefix(1);
     return id;
 }
 
-const StationEntry* CLandXMLImporter::ActivateStation(WideView setupId)
+void CLandXMLImporter::ActivateStation(WideView setupId)
 {
-    const StationEntry* station = stations.Find(SetupIdOfGroup(version, setupId));
+    const StationEntry* station = stations.Find(SetupIdOfGroup(setupId));
     if (station == nullptr)
-        return nullptr;
-    sink->SetStation(station->stationName.c_str());
+        return;
+    sink->SetStation(station->stationName.data());
     sink->SetInstrumentHeight(station->instrumentHeight);
     const TpsCorrection* correction = tpsCorrections.Find(station->instrumentDetailsID);
     if (correction == nullptr)
-        return station;
+        return;
     if (correction->pressure)
         sink->SetPressure(*correction->pressure);
     if (correction->dryTemperature)
         sink->SetDryTemperature(*correction->dryTemperature);
-    return station;
 }
 
 } // namespace Plugin

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace
@@ -22,14 +23,16 @@ const char* const kUtf8Encodings[] = {"UTF-8",        "utf-8", "ISO-8859-1", "KO
 class Decoder
 {
 public:
-    explicit Decoder(const char16_t* encoding) : importer(&host, &setting, WideString())
+    explicit Decoder(const char16_t* encoding) : importer(&host, &setting, WideView())
     {
-        importer.SetEncoding(Host::ToWideString(encoding));
+        std::string document =
+            "<?xml version=\"1.0\" encoding=\"" + Host::ToUtf8(encoding) + "\"?><LandXML/>";
+        importer.ParseDocument(document.data());
     }
-    std::u16string operator()(const std::string& bytes) const
+    std::u16string operator()(std::string_view bytes) const
     {
-        const WideString wide = importer.ToWide(bytes.c_str());
-        return std::u16string(wide.begin(), wide.end());
+        const WideText wide = importer.ToWide(bytes);
+        return std::u16string(wide.View().begin(), wide.View().end());
     }
 
 private:
@@ -162,9 +165,19 @@ TEST(ToWide, EmptyAndAbsentTextsAreEmpty)
     EXPECT_EQ(utf8(""), u"");
     Host::RecordingHost host;
     const bool setting = true;
-    const CLandXMLImporter importer(&host, &setting, WideString());
-    EXPECT_TRUE(importer.ToWide(nullptr).empty());
-    EXPECT_EQ(importer.ToWide("ab\0cd", 5), Host::ToWideString(u"ab"));
+    const CLandXMLImporter importer(&host, &setting, WideView());
+    EXPECT_TRUE(importer.ToWide(std::string_view()).empty());
+    EXPECT_EQ(importer.ToWide(std::string_view("ab\0cd", 5)).View(), WideView(WIDE_TEXT("ab")));
+}
+
+TEST(ToWide, ConvertsOnlyTheBytesItIsGiven)
+{
+    // The first two bytes are the letter А in UTF-8; readable bytes follow them.
+    const Decoder utf8(u"UTF-8");
+    const std::string bytes = "\xD0\x90XY";
+    EXPECT_EQ(utf8(std::string_view(bytes.data(), 2)), u"\u0410");
+    EXPECT_EQ(utf8(std::string_view(bytes.data(), 3)), u"\u0410X");
+    EXPECT_EQ(utf8(std::string_view(bytes.data(), 1)), u"\uFFFD");
 }
 
 TEST(ToWide, LongTextsConvertInFull)

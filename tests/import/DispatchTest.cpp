@@ -1,5 +1,5 @@
 // The fixed order in which the sections of a document are read, whatever order they are
-// written in, and the folder of the imported file.
+// written in, and the folder of the imported file, where its images are looked for.
 
 #include "import/LandXMLImporter.h"
 #include "platform/Platform.h"
@@ -134,36 +134,45 @@ TEST(Dispatch, OnlyTheFirstExtensionElementIsRead)
                      "ReportWarning(\"Файл Images/FIRST.jpg не найден\")"}));
 }
 
-TEST(Dispatch, FolderEndsAtTheLastPlatformSeparator)
+TEST(Dispatch, ImagesAreFoundInTheFolderUpToThePathsLastPlatformSeparator)
 {
+    // The image lies in <temp>/d/pics; the path handed to the importer decides where it looks.
+    const Testing::TempFolder temp;
+    temp.Write("d/pics/I.jpg", "jpeg");
+    const Plugin::WideString root = Testing::HostPath(temp.Path());
     const Plugin::WideChar separator = Platform::kDirectorySeparator;
     const Plugin::WideChar other = separator == u'/' ? u'\\' : u'/';
-    // "S" stands for the platform's separator, "O" for the other one.
-    const auto path = [&](std::string text)
+    // "T" stands for the temporary folder, "S" for the platform's separator, "O" for the other.
+    const auto path = [&](const std::string& text)
     {
         Plugin::WideString wide;
         for (const char c : text)
-            wide += c == 'S' ? separator : c == 'O' ? other : static_cast<Plugin::WideChar>(c);
+            if (c == 'T')
+                wide += root;
+            else
+                wide += c == 'S' ? separator : c == 'O' ? other : static_cast<Plugin::WideChar>(c);
         return wide;
     };
-    const std::pair<const char*, const char*> cases[] = {
-        {"C:SdataSjob.xml", "C:SdataS"}, // C:\data\job.xml on Windows
-        {"job.xml", ""},
-        {"C:OdataOjob.xml", ""}, // the other separator is an ordinary character
-        {"C:SdataOsubOjob.xml", "C:S"},
-        {"C:OdataSjob.xml", "C:OdataS"},
-        {"SdataSjob.xml", "SdataS"},
-        {"Sjob.xml", "S"},
-        {"C:SdataS", "C:SdataS"},
-        {"", ""},
+    std::string document = LandXml(
+        "<HexagonLandXML><Point uniqueID=\"P\"><OnboardImages><landxml:DocFileRef name=\"I\" "
+        "location=\"pics\"/></OnboardImages></Point></HexagonLandXML>");
+    const std::pair<const char*, bool> cases[] = {
+        {"TSdSjob.xml", true},
+        {"TSdS", true},
+        {"TSdOjob.xml", false}, // the other separator is an ordinary character
+        {"job.xml", false},     // no folder: the image is looked for where the host runs
+        {"", false},
     };
-    for (const auto& [given, folder] : cases)
+    for (const auto& [given, found] : cases)
     {
         Host::RecordingHost host;
         const bool setting = true;
-        const Plugin::CLandXMLImporter importer(&host, &setting, path(given));
-        EXPECT_EQ(importer.Folder(), path(folder)) << given;
-        EXPECT_TRUE(host.Calls().empty()) << "the constructor calls nothing";
+        std::string bytes = document;
+        {
+            Plugin::CLandXMLImporter importer(&host, &setting, path(given));
+            importer.ParseDocument(bytes.data());
+        }
+        EXPECT_EQ(LinesStartingWith(host.Lines(), "ReportWarning(").empty(), found) << given;
     }
 }
 

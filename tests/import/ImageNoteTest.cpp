@@ -114,7 +114,8 @@ TEST(ImageNote, DistanceAndNullExtension)
             Plugin::CLandXMLImporter importer(&host, &setting, Host::ToWideString(u"job.xml"));
             Plugin::ImageRecord image;
             // Quotes are not escaped.
-            image.path = importer.arena.Keep(Host::ToWideString(u"a\"b.jpg"));
+            const Plugin::WideString path = Host::ToWideString(u"a\"b.jpg");
+            image.path = path;
             image.horizontalAngle = 1.0 / 3.0;
             image.zenithAngle = 123.456789012345;
             image.distance = distance;

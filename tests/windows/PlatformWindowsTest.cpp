@@ -327,7 +327,7 @@ TEST_F(PathExists, FindsFilesAndFoldersOnly)
         {folder + L"missing\\точка.xml", false},
     };
     for (const auto& [path, exists] : cases)
-        EXPECT_EQ(Platform::PathExists(path), exists) << Hex(path);
+        EXPECT_EQ(Platform::PathExists(path.c_str()), exists) << Hex(path);
 }
 
 } // namespace

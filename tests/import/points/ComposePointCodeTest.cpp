@@ -4,6 +4,9 @@
 #include "tools/host/RecordingHost.h"
 
 #include <gtest/gtest.h>
+#include <rapidxml/rapidxml.hpp>
+#include <string>
+#include <vector>
 
 namespace
 {
@@ -43,22 +46,34 @@ TEST(ComposePointCode, BaseAttributesAndLineCodes)
     };
     for (const Case& c : cases)
     {
-        Plugin::TextArena arena;
-        PointRecord record;
-        Plugin::WideText attributes;
+        // The record as the extension's reader fills it from a point code element.
+        std::string feature = "<PointCode code=\"RECORD-CODE\">";
         for (const auto& [name, value] : c.attributes)
-            Plugin::AppendFeatureAttribute(attributes, Wide(name), Wide(value));
-        record.attributes = arena.Keep(attributes);
+            feature += "<Attribute name=\"" + Host::ToUtf8(name) + "\" value=\"" +
+                       Host::ToUtf8(value) + "\"/>";
+        feature += "</PointCode>";
+        rapidxml::xml_document<char> tree;
+        tree.parse<0>(feature.data());
+        Host::RecordingHost host;
+        const bool setting = true;
+        Plugin::CLandXMLImporter importer(&host, &setting, Plugin::WideView());
+        Plugin::TextArena arena;
+        PointRecord record(arena);
+        ASSERT_TRUE(importer.ReadFeature(tree.first_node(), record));
+        std::vector<WideString> lineCodes;
         for (const auto& line : c.lineCodes)
-            record.lineCodes.push_back(arena, arena.Keep(Wide(line)));
-        record.code.Append(arena, Wide(u"RECORD-CODE")); // the record's own code is not the base
-        Plugin::WideText code(Wide(u"left over from an earlier point"));
-        Plugin::ComposePointCode(Wide(c.base), record, code);
+            lineCodes.push_back(Wide(line));
+        for (const WideString& line : lineCodes)
+            record.lineCodes.push_back(line);
+
+        // The record's own code is not the base.
+        const Plugin::WideText code =
+            Plugin::CLandXMLImporter::ComposePointCode(Wide(c.base), record);
         EXPECT_EQ(Host::ToUtf8(Host::FromWide(code.c_str())), Host::ToUtf8(c.code))
             << Host::ToUtf8(c.code);
         ASSERT_EQ(record.lineCodes.size(), c.lineCodes.size());
         for (std::size_t i = 0; i < c.lineCodes.size(); ++i)
-            EXPECT_EQ(WideString(record.lineCodes[i].View()), Wide(c.lineCodes[i]))
+            EXPECT_EQ(WideString(record.lineCodes[i]), Wide(c.lineCodes[i]))
                 << "the record is not changed";
     }
 }

@@ -158,9 +158,10 @@ TEST(ExtensionImages, FilesOfMissingFoldersAreFoundAsTheSystemFindsThem)
         const std::string inImages = "Images/" + fileName;
         const auto exists = [&](const std::string& relative)
         {
-            return Platform::PathExists(Testing::HostPath(oracle.Path()) +
-                                        Host::ToWideString(u"/") +
-                                        Host::ToWideString(Host::FromUtf8(relative)));
+            return Platform::PathExists((Testing::HostPath(oracle.Path()) +
+                                         Host::ToWideString(u"/") +
+                                         Host::ToWideString(Host::FromUtf8(relative)))
+                                            .c_str());
         };
         // The record writes a backslash of a text as two.
         const auto traced = [](std::string text)
