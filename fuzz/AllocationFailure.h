@@ -21,12 +21,17 @@ std::size_t StopCountingAllocations();
 // True when the armed failure was raised since counting started; false again once it stops.
 bool AllocationFailureRaised();
 
-// While one exists on this thread, allocations are host code: neither counted nor failed.
+// Between these two, on this thread, allocations are host code: neither counted nor failed.
+// They nest.
+void EnterHostCode();
+void LeaveHostCode();
+
+// Host code for the lifetime of the object.
 class HostCode
 {
 public:
-    HostCode();
-    ~HostCode();
+    HostCode() { EnterHostCode(); }
+    ~HostCode() { LeaveHostCode(); }
     HostCode(const HostCode&) = delete;
     HostCode& operator=(const HostCode&) = delete;
 };

@@ -158,12 +158,12 @@ bool AllocationFailureRaised()
     return raised;
 }
 
-HostCode::HostCode()
+void EnterHostCode()
 {
     ++hostDepth;
 }
 
-HostCode::~HostCode()
+void LeaveHostCode()
 {
     --hostDepth;
 }

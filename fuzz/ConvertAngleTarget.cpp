@@ -90,17 +90,17 @@ Findings ConvertAngleText(const std::uint8_t* data, std::size_t size)
     try
     {
         const Plugin::WideString text = InputText(fixture, data + 1, size - 1, rawUnits);
-        const std::size_t before = fixture.Sink().ParseCalls().size();
+        const std::size_t before = fixture.Recorded();
         double value = -1.0;
         const bool converted = importer.ConvertAngle(text, value);
-        const auto& calls = fixture.Sink().ParseCalls();
-        if (calls.size() != before + 1 || calls.back().kind != "angle")
+        const auto calls = fixture.ParseCallsSince(before);
+        if (calls.size() != 1 || calls.back().kind != "angle")
         {
             findings.push_back("ConvertAngle did not ask the angle parser exactly once");
         }
         else
         {
-            const CheckingHost::ParseCall& call = calls.back();
+            const ImporterFixture::ParseCall& call = calls.back();
             bool ordinary = true;
             const std::u16string expected =
                 radians ? Text16(text) : Respelled(Text16(text), ordinary);

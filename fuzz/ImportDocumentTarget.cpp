@@ -1,4 +1,4 @@
-// Whole documents. Besides the checking host's rules, the plug-in's verdict is compared with the
+// Whole documents. Besides the host's calling rules, the plug-in's verdict is compared with the
 // XML parser's own: a document the parser rejects is reported malformed without progress 50; one
 // it accepts gets progress 50, and a format error exactly when it has no top-level LandXML
 // element; an accepted document is never nested deeper than the plug-in's limit.
@@ -6,6 +6,8 @@
 #include "document/NestingDepth.h"
 #include "fuzz/AllocationFailure.h"
 #include "fuzz/Targets.h"
+#include "tools/host/Recorder.h"
+#include "tools/host/Text.h"
 
 #include <algorithm>
 #include <cstring>
@@ -127,7 +129,7 @@ void CompareWithDriver(const std::string& bytes, const DocumentChoices& choices,
     std::vector<std::string> expected = inMemory.lines;
     Host::Call begin;
     begin.method = "BeginFile";
-    const Plugin::WideString missingPath = HostPath(missing);
+    const Plugin::WideString missingPath = Host::HostPath(missing);
     begin.arguments = {Host::Text{std::u16string(missingPath.begin(), missingPath.end())}};
     expected.push_back(Host::FormatCall(begin));
     if (driven.lines.size() != expected.size() + 1 ||

@@ -1,18 +1,19 @@
-// Imports with the checking host: straight through CLandXMLImporter, or through the driver.
-// Whatever leaves the import is caught here and classified; only the kinds the plug-in may let
-// go (std::bad_alloc and HResultError) are not findings by themselves.
+// Imports with the host, checked by the rule checker and recorded: straight through
+// CLandXMLImporter, or through the driver. Whatever leaves the import is caught here and
+// classified; only the kinds the plug-in may let go (std::bad_alloc and HResultError) are not
+// findings by themselves.
 
 #include "fuzz/AllocationFailure.h"
 #include "fuzz/Targets.h"
 #include "import/LandXMLImporter.h"
 #include "plugin/HResultError.h"
 #include "plugin/ImportDriver.h"
+#include "tests/support/Files.h"
+#include "tools/host/Recorder.h"
+#include "tools/host/Text.h"
 
-#include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <new>
 #include <rapidxml/rapidxml.hpp>
 
@@ -20,31 +21,6 @@ namespace Fuzzing
 {
 namespace
 {
-
-class Folder
-{
-public:
-    Folder()
-    {
-        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        path = std::filesystem::temp_directory_path() /
-               ("landxml-fuzz-" + std::to_string(stamp) + "-" +
-                std::to_string(reinterpret_cast<std::uintptr_t>(this) & 0xFFFFu));
-        std::filesystem::create_directories(path / "Images");
-        std::filesystem::create_directories(path / "pics");
-        std::ofstream(path / "Images" / "IMG1.jpg", std::ios::binary) << "jpeg";
-        std::ofstream(path / "pics" / "IMG2.jpg", std::ios::binary) << "jpeg";
-    }
-    ~Folder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-    Folder(const Folder&) = delete;
-    Folder& operator=(const Folder&) = delete;
-
-    std::filesystem::path path;
-};
 
 // What left the import, noted without allocating: the counting may still be armed.
 enum class Left
@@ -129,64 +105,57 @@ void Classify(const Escape& escape, ImportRun& run)
     }
 }
 
-void TakeHostRecord(CheckingHost& host, ImportRun& run)
+struct WorkFolderWithImages : Testing::TempFolder
 {
-    host.FinishImport(run.errorLeft);
-    run.findings.insert(run.findings.end(), host.Problems().begin(), host.Problems().end());
-    run.files = host.Files();
-    run.lines = host.Lines();
-}
+    WorkFolderWithImages()
+    {
+        Write("Images/IMG1.jpg", "jpeg");
+        Write("pics/IMG2.jpg", "jpeg");
+    }
+};
 
-// The host's enumerator, its calls counted as host code.
-class Paths final : public Plugin::IPathEnumerator
+// The host of one import: its calls are checked, then recorded.
+struct CheckedHost
 {
-public:
-    explicit Paths(std::vector<Plugin::WideString> paths) : inner(std::move(paths)) {}
+    explicit CheckedHost(const DocumentChoices& choices)
+        : record(choices.longestText), checker(record), sink(checker, choices.host)
+    {
+    }
 
-    bool HasCurrent() override
+    void TakeRecord(ImportRun& run)
     {
-        const HostCode hostCode;
-        return inner.HasCurrent();
+        checker.FinishImport(sink, run.errorLeft);
+        run.findings.insert(run.findings.end(), checker.Problems().begin(),
+                            checker.Problems().end());
+        run.files = checker.Files();
+        for (const Host::Call& call : record.Calls())
+        {
+            if (call.object == Host::NameOf(Host::Object::Paths))
+                run.enumeratorCalls.push_back(call.method);
+            else
+                run.lines.push_back(Host::FormatCall(call));
+        }
     }
-    void MoveNext() override
-    {
-        const HostCode hostCode;
-        inner.MoveNext();
-    }
-    const Plugin::WideChar* GetCurrent() override
-    {
-        const HostCode hostCode;
-        return inner.GetCurrent();
-    }
-    void Reset() override
-    {
-        const HostCode hostCode;
-        inner.Reset();
-    }
-    const std::vector<std::string>& Calls() const { return inner.Calls(); }
 
-private:
-    Host::PathList inner;
+    Host::Recorder record;
+    RuleChecker checker;
+    Host::Sink sink;
 };
 
 } // namespace
 
 const std::filesystem::path& WorkFolder()
 {
-    static const Folder folder;
-    return folder.path;
-}
-
-Plugin::WideString HostPath(const std::filesystem::path& path)
-{
-    return Host::ToWideString(path.lexically_normal().make_preferred().u16string());
+    static const WorkFolderWithImages folder;
+    return folder.Path();
 }
 
 ImportRun ParseBytes(const std::string& bytes, const DocumentChoices& choices)
 {
     ImportRun run;
-    CheckingHost host(choices.host);
-    const Plugin::WideString path = HostPath(WorkFolder() / "document.xml");
+    CheckedHost checked(choices);
+    Host::Sink& host = checked.sink;
+    const Plugin::WideString path = Host::HostPath(WorkFolder() / "document.xml");
     std::vector<char> buffer(bytes.size() + 1, '\0');
     std::memcpy(buffer.data(), bytes.data(), bytes.size());
     const bool setting = choices.considerPrismConstant;
@@ -204,7 +173,7 @@ ImportRun ParseBytes(const std::string& bytes, const DocumentChoices& choices)
     run.failureRaised = AllocationFailureRaised();
     run.allocations = StopCountingAllocations();
     Classify(escape, run);
-    TakeHostRecord(host, run);
+    checked.TakeRecord(run);
     return run;
 }
 
@@ -212,20 +181,19 @@ ImportRun ImportPaths(const std::vector<std::filesystem::path>& paths,
                       const DocumentChoices& choices)
 {
     ImportRun run;
-    CheckingHost host(choices.host);
+    CheckedHost host(choices);
     std::vector<Plugin::WideString> hostPaths;
     for (const auto& path : paths)
-        hostPaths.push_back(HostPath(path));
-    Paths list(hostPaths);
+        hostPaths.push_back(Host::HostPath(path));
+    Host::PathList list(hostPaths, &host.checker);
     const bool setting = choices.considerPrismConstant;
 
     StartCountingAllocations(choices.failAt);
-    const Escape escape = RunCatching([&] { Plugin::ImportFiles(list, host, &setting); });
+    const Escape escape = RunCatching([&] { Plugin::ImportFiles(list, host.sink, &setting); });
     run.failureRaised = AllocationFailureRaised();
     run.allocations = StopCountingAllocations();
     Classify(escape, run);
-    TakeHostRecord(host, run);
-    run.enumeratorCalls = list.Calls();
+    host.TakeRecord(run);
     return run;
 }
 

@@ -1,6 +1,7 @@
 #include "fuzz/ImporterFixture.h"
 
 #include "fuzz/Targets.h"
+#include "tools/host/Text.h"
 
 #include <string>
 #include <vector>
@@ -10,7 +11,7 @@ namespace Fuzzing
 
 ImporterFixture::ImporterFixture(const std::string& units)
 {
-    const Plugin::WideString path = HostPath(WorkFolder() / "document.xml");
+    const Plugin::WideString path = Host::HostPath(WorkFolder() / "document.xml");
     host.BeginFile(path.c_str());
     importer = std::make_unique<Plugin::CLandXMLImporter>(&host, &setting, path);
     const std::string document = "<LandXML version=\"1.2\">" + units + "</LandXML>";
@@ -19,12 +20,39 @@ ImporterFixture::ImporterFixture(const std::string& units)
     importer->ParseDocument(buffer.data());
 }
 
+std::vector<ImporterFixture::ParseCall> ImporterFixture::ParseCallsSince(std::size_t recorded) const
+{
+    std::vector<ParseCall> parses;
+    for (std::size_t i = recorded; i < record.Calls().size(); ++i)
+    {
+        const Host::Call& call = record.Calls()[i];
+        if (call.method != Host::NameOf(Host::Method::Parse))
+            continue;
+        ParseCall parse;
+        parse.kind = call.object;
+        parse.text = std::get<Host::Text>(call.arguments.at(0)).value;
+        parse.accepted = std::holds_alternative<double>(call.result);
+        parse.value = parse.accepted ? std::get<double>(call.result) : 0.0;
+        parses.push_back(std::move(parse));
+    }
+    return parses;
+}
+
+std::vector<std::string> ImporterFixture::OtherLinesSince(std::size_t recorded) const
+{
+    std::vector<std::string> lines;
+    for (std::size_t i = recorded; i < record.Calls().size(); ++i)
+        if (record.Calls()[i].method != Host::NameOf(Host::Method::Parse))
+            lines.push_back(Host::FormatCall(record.Calls()[i]));
+    return lines;
+}
+
 Findings ImporterFixture::Finish()
 {
     host.SetProgress(100.0f);
     importer.reset();
-    host.FinishImport(false);
-    return host.Problems();
+    checker.FinishImport(host, false);
+    return checker.Problems();
 }
 
 Plugin::WideString InputText(ImporterFixture& fixture, const std::uint8_t* data, std::size_t size,

@@ -1,11 +1,13 @@
 #pragma once
 
-// An importer in the middle of a file, for the targets that fuzz one reader: the checking host
-// has seen BeginFile and the importer has read the units of a small document, so the four
-// value parsers exist, as they do for every reader after ReadUnits.
+// An importer in the middle of a file, for the targets that fuzz one reader: the host has seen
+// BeginFile and the importer has read the units of a small document, so the four value parsers
+// exist, as they do for every reader after ReadUnits. The host's calls are checked by the rule
+// checker and recorded in full.
 
-#include "fuzz/CheckingHost.h"
+#include "fuzz/RuleChecker.h"
 #include "import/LandXMLImporter.h"
+#include "tools/host/Recorder.h"
 
 #include <memory>
 #include <string>
@@ -22,14 +24,29 @@ public:
     ImporterFixture& operator=(const ImporterFixture&) = delete;
 
     Plugin::CLandXMLImporter& Importer() { return *importer; }
-    CheckingHost& Sink() { return host; }
+    Host::Sink& Sink() { return host; }
+
+    // One parser call, as the record holds it.
+    struct ParseCall
+    {
+        std::string kind; // "distance", "angle", ...
+        std::u16string text;
+        bool accepted = false;
+        double value = 0.0;
+    };
+    // Calls recorded so far; the parser calls and the other calls recorded since a count.
+    std::size_t Recorded() const { return record.Calls().size(); }
+    std::vector<ParseCall> ParseCallsSince(std::size_t recorded) const;
+    std::vector<std::string> OtherLinesSince(std::size_t recorded) const;
 
     // Ends the file as the driver does (progress 100, the importer destroyed) and returns what
-    // the host found wrong during the whole file.
+    // the rule checker found wrong during the whole file.
     Findings Finish();
 
 private:
-    CheckingHost host;
+    Host::Recorder record;
+    RuleChecker checker{record};
+    Host::Sink host{checker};
     bool setting = true;
     std::unique_ptr<Plugin::CLandXMLImporter> importer;
 };

@@ -78,29 +78,25 @@ Findings SplitCoordinates(const std::uint8_t* data, std::size_t size)
         return findings;
     const bool rawUnits = (data[0] & 1) != 0;
     ImporterFixture fixture("");
-    CheckingHost& host = fixture.Sink();
+    Host::Sink& host = fixture.Sink();
     try
     {
         const Plugin::WideString wide = InputText(fixture, data + 1, size - 1, rawUnits);
         const std::u16string text(wide.begin(), wide.end());
         host.AddPoint(
             WIDE_TEXT("P")); // the point the coordinates belong to, as the point reader opens it
-        const std::size_t callsBefore = host.ParseCalls().size();
-        const std::size_t linesBefore = host.Lines().size();
+        const std::size_t before = fixture.Recorded();
         fixture.Importer().ReadPointCoordinates(wide);
 
-        const std::vector<CheckingHost::ParseCall> calls(
-            host.ParseCalls().begin() + static_cast<std::ptrdiff_t>(callsBefore),
-            host.ParseCalls().end());
-        const std::vector<std::string> lines(
-            host.Lines().begin() + static_cast<std::ptrdiff_t>(linesBefore), host.Lines().end());
+        const std::vector<ImporterFixture::ParseCall> calls = fixture.ParseCallsSince(before);
+        const std::vector<std::string> lines = fixture.OtherLinesSince(before);
         std::vector<std::string> expectedLines;
         std::size_t next = 0;
         for (const Slot& slot : Split(text))
         {
             if (next < calls.size() && Matches(slot, calls[next].text))
             {
-                const CheckingHost::ParseCall& call = calls[next++];
+                const ImporterFixture::ParseCall& call = calls[next++];
                 if (call.kind != "distance")
                     findings.push_back(std::string(slot.setter) + " value parsed by the " +
                                        call.kind + " parser");
@@ -121,7 +117,7 @@ Findings SplitCoordinates(const std::uint8_t* data, std::size_t size)
         }
         if (next != calls.size())
             findings.push_back("the parser saw a text that is not one of the split values");
-        for (const CheckingHost::ParseCall& call : calls)
+        for (const ImporterFixture::ParseCall& call : calls)
             if (call.text.size() > text.size())
                 findings.push_back("a parsed value is longer than the coordinate text");
         if (findings.empty() && lines != expectedLines)

@@ -5,7 +5,7 @@
 // (one executable per target); the test suite replays their seed corpora through the same
 // functions (tests/hostile/FuzzCorpusReplay.cpp).
 
-#include "fuzz/CheckingHost.h"
+#include "fuzz/RuleChecker.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -17,8 +17,8 @@ namespace Fuzzing
 {
 
 // Whole documents: parsed in place by CLandXMLImporter as the import driver does, with the
-// checking host, compared with the XML parser's own verdict; again with an allocation failure
-// at a point chosen from the input (where the build can fail allocations); and now and then
+// host and its rule checker, compared with the XML parser's own verdict; again with an allocation
+// failure at a point chosen from the input (where the build can fail allocations); and now and then
 // through the driver from a file.
 Findings ImportDocument(const std::uint8_t* data, std::size_t size);
 
@@ -37,22 +37,21 @@ Findings SplitCoordinates(const std::uint8_t* data, std::size_t size);
 // files Images/IMG1.jpg and pics/IMG2.jpg so that image references can be found.
 const std::filesystem::path& WorkFolder();
 
-// A path as the host hands it to the plug-in, with the platform's own separators.
-Plugin::WideString HostPath(const std::filesystem::path& path);
-
 struct DocumentChoices
 {
-    CheckingOptions host;
+    Host::HostOptions host;
     bool considerPrismConstant = true;
-    std::size_t failAt = 0; // the allocation that fails, counted from 1; 0 for none
+    std::size_t failAt = 0;         // the allocation that fails, counted from 1; 0 for none
+    std::size_t longestText = 4096; // longer texts are recorded as their start and length
 };
 
+// An import with the host, its calls checked by the rule checker and recorded.
 struct ImportRun
 {
-    Findings findings;                        // the checking host's and the run's own
+    Findings findings;                        // the rule checker's and the run's own
     std::vector<FileOutcome> files;           // one per BeginFile
-    std::vector<std::string> lines;           // sink and extension calls
-    std::vector<std::string> enumeratorCalls; // the path enumerator's calls
+    std::vector<std::string> lines;           // every call but the path list's, as trace lines
+    std::vector<std::string> enumeratorCalls; // the path list's methods, in call order
     bool errorLeft = false;                   // an error left the import
     std::string error;           // its kind: "std::bad_alloc", "HResultError 0x8007000E"
     bool failureRaised = false;  // the armed allocation failure was raised

@@ -13,6 +13,8 @@
 #include "fuzz/Targets.h"
 #include "import/LandXMLImporter.h"
 #include "platform/Platform.h"
+#include "tools/host/Recorder.h"
+#include "tools/host/Text.h"
 
 #include <algorithm>
 #include <climits>
@@ -127,9 +129,11 @@ void CheckConversion(CodePage codePage, const std::string& bytes, Findings& find
 
 void CheckToWide(const std::u16string& encoding, const std::string& bytes, Findings& findings)
 {
-    CheckingHost host;
+    Host::Recorder record;
+    RuleChecker checker(record);
+    Host::Sink host(checker);
     const bool setting = true;
-    const Plugin::WideString path = HostPath(WorkFolder() / "document.xml");
+    const Plugin::WideString path = Host::HostPath(WorkFolder() / "document.xml");
     std::string terminated = bytes;
     const std::size_t textLength = std::strlen(terminated.c_str());
     try
@@ -140,14 +144,14 @@ void CheckToWide(const std::u16string& encoding, const std::string& bytes, Findi
         std::string declaration =
             "<?xml version=\"1.0\" encoding=\"" + Host::ToUtf8(encoding) + "\"?><LandXML/>";
         importer.ParseDocument(declaration.data());
-        const std::size_t callsOfTheDocument = host.Lines().size();
+        const std::size_t callsOfTheDocument = record.Calls().size();
         const bool ansi = NamesAnsiCodePage(encoding);
 
         const auto wide = [](const Plugin::WideText& text)
         { return Plugin::WideString(text.View()); };
         const Plugin::WideString whole = wide(importer.ToWide(terminated.c_str()));
         const Plugin::WideString counted = wide(importer.ToWide(bytes));
-        if (host.Lines().size() != callsOfTheDocument)
+        if (record.Calls().size() != callsOfTheDocument)
             findings.push_back("text decoding called the host");
         host.SetProgress(100.0f);
         if (whole != counted)
@@ -176,8 +180,8 @@ void CheckToWide(const std::u16string& encoding, const std::string& bytes, Findi
     {
         findings.push_back(std::string("ToWide raised: ") + error.what());
     }
-    host.FinishImport(false);
-    for (const std::string& problem : host.Problems())
+    checker.FinishImport(host, false);
+    for (const std::string& problem : checker.Problems())
         findings.push_back("host: " + problem);
 }
 

@@ -36,7 +36,4 @@ const char* PluginLibraryFileName();
 // Command-line arguments as UTF-8 (on Windows the wide command line, whatever the code page).
 std::string ArgumentUtf8(int index, char** argv);
 
-// Converts a UTF-8 file path to the host's text type.
-Plugin::WideString WidePath(const std::string& utf8);
-
 } // namespace Platform

@@ -1,7 +1,5 @@
 #include "platform/HostLibrary.h"
 
-#include "tools/host/RecordingHost.h"
-
 #include <cstdint>
 #include <cstdlib>
 #include <dlfcn.h>
@@ -48,12 +46,6 @@ const char* PluginLibraryFileName()
 std::string ArgumentUtf8(int index, char** argv)
 {
     return argv[index];
-}
-
-Plugin::WideString WidePath(const std::string& utf8)
-{
-    // The host's own UTF-8 decoder; the text type here is UTF-16 already.
-    return Host::ToWideString(Host::FromUtf8(utf8));
 }
 
 } // namespace Platform

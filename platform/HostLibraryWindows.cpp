@@ -5,24 +5,10 @@
 #include <shellapi.h>
 
 #include "platform/HostLibrary.h"
+#include "tools/host/Text.h"
 
 namespace Platform
 {
-namespace
-{
-
-std::string Utf8Of(const wchar_t* text)
-{
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1)
-        return std::string();
-    std::string out(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text, -1, &out[0], size, nullptr, nullptr);
-    out.resize(static_cast<std::size_t>(size) - 1);
-    return out;
-}
-
-} // namespace
 
 PluginLibrary::~PluginLibrary()
 {
@@ -32,7 +18,7 @@ PluginLibrary::~PluginLibrary()
 
 bool PluginLibrary::Load(const std::string& path, std::string& error)
 {
-    const Plugin::WideString wide = WidePath(path);
+    const Plugin::WideString wide = Host::ToWideString(Host::FromUtf8(path));
     HMODULE module = ::LoadLibraryW(wide.c_str());
     if (module == nullptr)
     {
@@ -70,20 +56,9 @@ std::string ArgumentUtf8(int index, char** argv)
             ::LocalFree(arguments);
         return argv[index];
     }
-    std::string result = Utf8Of(arguments[index]);
+    std::string result = Host::ToUtf8(Host::FromWide(arguments[index]));
     ::LocalFree(arguments);
     return result;
-}
-
-Plugin::WideString WidePath(const std::string& utf8)
-{
-    const int size = ::MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-    if (size <= 1)
-        return Plugin::WideString();
-    Plugin::WideString out(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &out[0], size);
-    out.resize(static_cast<std::size_t>(size) - 1);
-    return out;
 }
 
 } // namespace Platform

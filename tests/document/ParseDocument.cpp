@@ -4,6 +4,8 @@
 #include "document/NestingDepth.h"
 #include "import/LandXMLImporter.h"
 #include "tests/support/TestImport.h"
+#include "tools/host/Recorder.h"
+#include "tools/host/Text.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -31,7 +33,7 @@ struct Parsed
 
 // After ParseDocument, the readers run on a probe of their own and show the version code:
 // LandXML 1.2 reads observation groups, LandXML 1.0 takes a point's feature from just before it.
-int VersionShownByReaders(CLandXMLImporter& importer, Host::RecordingHost& host)
+int VersionShownByReaders(CLandXMLImporter& importer, Host::Recorder& record)
 {
     char probe[] =
         R"(<Survey><ObservationGroup id="g"><RawObservation><TargetPoint name="T"/>)"
@@ -39,10 +41,10 @@ int VersionShownByReaders(CLandXMLImporter& importer, Host::RecordingHost& host)
         R"(<Property label="a" value="b"/></Feature><CgPoint name="P" code="C"/></CgPoints>)";
     rapidxml::xml_document<char> tree;
     tree.parse<0>(probe);
-    host.Clear();
+    record.Clear();
     importer.ReadSurvey(tree.first_node("Survey"));
     importer.ReadCgPoints(tree.first_node("CgPoints"));
-    const Lines calls = Testing::SinkCalls(host.Lines());
+    const Lines calls = Testing::SinkCalls(record.Lines());
     if (std::find(calls.begin(), calls.end(), R"(SetTargetPoint("T"))") != calls.end())
         return 12;
     return std::find(calls.begin(), calls.end(), R"(SetPointCode("C /a=b"))") != calls.end() ? 10
@@ -54,16 +56,17 @@ Parsed Parse(const std::string& document)
 {
     std::vector<char> buffer(document.begin(), document.end());
     buffer.push_back('\0');
-    Host::RecordingHost host;
+    Host::Recorder record;
+    Host::Sink host(record);
     const bool setting = true;
     Parsed parsed;
     {
         CLandXMLImporter importer(&host, &setting, WideView());
         importer.ParseDocument(buffer.data());
-        parsed.sinkCalls = Testing::SinkCalls(host.Lines());
+        parsed.sinkCalls = Testing::SinkCalls(record.Lines());
         // The byte C0 is a letter in Windows-1251 and malformed as UTF-8.
         parsed.ansi = importer.ToWide("\xC0").View() == WideView(WIDE_TEXT("\u0410"));
-        parsed.version = VersionShownByReaders(importer, host);
+        parsed.version = VersionShownByReaders(importer, record);
     }
     EXPECT_EQ(host.LiveObjects(), 0);
     return parsed;

@@ -3,6 +3,8 @@
 
 #include "import/LandXMLImporter.h"
 #include "tests/support/TestImport.h"
+#include "tools/host/Recorder.h"
+#include "tools/host/Text.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -36,7 +38,8 @@ public:
     }
 
 private:
-    Host::RecordingHost host;
+    Host::Recorder record;
+    Host::Sink host{record};
     const bool setting = true;
     CLandXMLImporter importer;
 };
@@ -163,7 +166,8 @@ TEST(ToWide, EmptyAndAbsentTextsAreEmpty)
 {
     const Decoder utf8(u"");
     EXPECT_EQ(utf8(""), u"");
-    Host::RecordingHost host;
+    Host::Recorder record;
+    Host::Sink host(record);
     const bool setting = true;
     const CLandXMLImporter importer(&host, &setting, WideView());
     EXPECT_TRUE(importer.ToWide(std::string_view()).empty());

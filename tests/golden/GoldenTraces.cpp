@@ -38,7 +38,7 @@ TEST(GoldenTraces, EveryDocumentImportsAsItsTrace)
             continue;
         }
         ASSERT_TRUE(std::filesystem::exists(tracePath)) << tracePath.string() << " is missing";
-        EXPECT_EQ(Testing::ReadFileBytes(tracePath), actual) << "trace of " << stem;
+        EXPECT_EQ(Testing::ReadBytes(tracePath), actual) << "trace of " << stem;
         ++compared;
     }
     if (!update)

@@ -86,7 +86,7 @@ TEST(AllocationFailure, AFileLargerThanTheMemoryLeftEndsTheImport)
                 return OtherErrorLeft;
             if (!run.findings.empty())
                 return HostRulesBroken;
-            const Plugin::WideString path = Fuzzing::HostPath(big);
+            const Plugin::WideString path = Host::HostPath(big);
             if (run.lines != std::vector<std::string>{Hostile::TextCall(
                                  "BeginFile", std::u16string(path.begin(), path.end()))})
                 return CallsAfterBeginFile;

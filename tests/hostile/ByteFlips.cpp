@@ -24,7 +24,7 @@ TEST(ByteFlips, DamagedDocumentsImportOrAreMalformedAndKeepTheHostsRules)
     int malformed = 0;
     for (const auto& path : documents)
     {
-        const std::string document = Hostile::ReadBytes(path);
+        const std::string document = Testing::ReadBytes(path);
         ASSERT_FALSE(document.empty());
         std::mt19937 random(20240617u);
         for (int mutant = 0; mutant < perDocument; ++mutant)

@@ -1,14 +1,12 @@
 // Sections without any content: the readers must not take anything from a child that is not
 // there.
 //
-// KNOWN FAILURE, reported and left failing on purpose (the code is import/points/CgPoints.cpp,
-// which this test's authors do not own): ReadCgPoints starts its walk with last_node() of the
-// "CgPoints" element. RapidXML leaves a node's last-child pointer unset until a child is added
-// and defines last_node() only for nodes that have children, so an empty "CgPoints" walks from
-// an uninitialised pointer: a crash, or a debug build's assertion, whenever the parser's memory
-// is not zero by chance. Freshly mapped memory is zero, so the heap is made dirty first here, in
-// a way that turns the fault into a point the document does not have (sanitizer builds, whose
-// allocator fills new memory itself, still crash or stop at the assertion).
+// RapidXML leaves a node's last-child pointer unset until a child is added and defines
+// last_node() only for nodes that have children: a reader that walked an empty "CgPoints" from
+// its last child would start at an uninitialised pointer (a fault found here once). Freshly
+// mapped memory is zero, so the heap is made dirty first, in a way that would turn such a fault
+// into a point the document does not have (sanitizer builds, whose allocator fills new memory
+// itself, would crash or stop at the parser's assertion).
 
 #include "tests/hostile/HostileSupport.h"
 #include "tests/support/TestImport.h"

@@ -5,13 +5,12 @@
 // the Windows build, whose platform layer the fuzz runs never see.
 
 #include "fuzz/Targets.h"
+#include "tests/support/Files.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <ostream>
 
 namespace
@@ -43,12 +42,6 @@ void PrintTo(const Target& target, std::ostream* out)
     *out << target.folder;
 }
 
-std::string ReadBytes(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 class FuzzCorpusReplay : public testing::TestWithParam<Target>
 {
 };
@@ -65,7 +58,7 @@ TEST_P(FuzzCorpusReplay, EverySeedKeepsEveryProperty)
     ASSERT_FALSE(inputs.empty()) << "no seeds in " << folder.string();
     for (const auto& input : inputs)
     {
-        const std::string bytes = ReadBytes(input);
+        const std::string bytes = Testing::ReadBytes(input);
         const Fuzzing::Findings findings =
             GetParam().run(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
         for (const std::string& finding : findings)

@@ -149,14 +149,11 @@ TEST(HostileEncodings, CharacterReferencesAtTheEdgesOfUnicode)
     }
 }
 
-// KNOWN FAILURE in the Windows build, reported and left failing on purpose (the code is
-// document/ToWide.cpp, which this test's authors do not own): ToWide converts the text together
-// with its terminating zero byte and then reads the result up to a zero character, instead of
-// taking the number of characters the conversion wrote. After an incomplete sequence at the end
-// of a text (a lead byte F4 without its continuation bytes, for instance) the system converter
-// of the Windows build, as Wine runs it, takes the zero byte into the malformed sequence: it
-// writes no zero character, and the text is then read on past what was converted, into memory
-// that was never written (the local buffer for short texts, the heap buffer for long ones).
+// An incomplete sequence at the end of a text (a lead byte F4 without its continuation bytes,
+// for instance): the system converter of the Windows build, as Wine runs it, takes a zero byte
+// after the text into the malformed sequence and writes no zero character. ToWide must take the
+// number of characters the conversion wrote, never read the result on up to a zero character
+// into memory that was never written (a fault found by replaying the fuzz corpus under Wine).
 TEST(HostileEncodings, IncompleteSequenceAtTheEndOfATextBecomesReplacementCharacters)
 {
     const std::string longName(300, 'L');

@@ -21,7 +21,7 @@ std::u16string Text16(const Plugin::WideString& text)
 
 std::vector<std::string> CannotOpen(const std::filesystem::path& path)
 {
-    return {Hostile::TextCall("BeginFile", Text16(Fuzzing::HostPath(path))),
+    return {Hostile::TextCall("BeginFile", Text16(Host::HostPath(path))),
             Hostile::TextCall("ReportError", Text16(Plugin::LoadText(Plugin::TextCannotOpenFile)))};
 }
 
@@ -68,7 +68,7 @@ TEST(HostilePaths, AFifoCannotBeOpenedAndNeverBlocks)
 // read it there at all; where it cannot, the plug-in reports that it cannot open the file.
 void ExpectImportsAsAtAPlainPath(const std::filesystem::path& path, const std::string& what)
 {
-    const std::string document = Hostile::ReadBytes(Hostile::SampleDocuments().front());
+    const std::string document = Testing::ReadBytes(Hostile::SampleDocuments().front());
     const Testing::TempFolder plainFolder;
     const Fuzzing::ImportRun plain =
         Fuzzing::ImportPaths({plainFolder.Write("plain.xml", document)});
@@ -80,8 +80,7 @@ void ExpectImportsAsAtAPlainPath(const std::filesystem::path& path, const std::s
     const Fuzzing::ImportRun run = ImportWithin(path, what);
     ASSERT_EQ(Hostile::Problems(run), "") << what;
     ASSERT_FALSE(run.lines.empty()) << what;
-    EXPECT_EQ(run.lines[0], Hostile::TextCall("BeginFile", Text16(Fuzzing::HostPath(path))))
-        << what;
+    EXPECT_EQ(run.lines[0], Hostile::TextCall("BeginFile", Text16(Host::HostPath(path)))) << what;
     if (!readable)
     {
         EXPECT_EQ(run.lines, CannotOpen(path)) << what;
@@ -119,7 +118,7 @@ TEST(HostilePaths, PathsOfMoreThan300CharactersImportOrCannotBeOpened)
         GTEST_SKIP() << "this system makes no folders at paths this long: " << error.message();
     }
     const auto path = deep / "long-path-document.xml";
-    ASSERT_GT(Fuzzing::HostPath(path).size(), 300u);
+    ASSERT_GT(Host::HostPath(path).size(), 300u);
     ExpectImportsAsAtAPlainPath(path, "long path");
 }
 

@@ -1,17 +1,9 @@
 #include "tests/hostile/HostileSupport.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 namespace Hostile
 {
-
-std::string ReadBytes(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 std::vector<std::filesystem::path> SampleDocuments()
 {

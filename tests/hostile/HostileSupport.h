@@ -3,6 +3,9 @@
 // Helpers shared by the hostile-input tests.
 
 #include "fuzz/Targets.h"
+#include "tests/support/Files.h"
+#include "tools/host/Recorder.h"
+#include "tools/host/Text.h"
 
 #include <filesystem>
 #include <string>
@@ -10,8 +13,6 @@
 
 namespace Hostile
 {
-
-std::string ReadBytes(const std::filesystem::path& path);
 
 // The golden documents and the example documents of the repository.
 std::vector<std::filesystem::path> SampleDocuments();

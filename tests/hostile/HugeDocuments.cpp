@@ -11,15 +11,6 @@
 namespace
 {
 
-std::vector<std::string> LinesStartingWith(const Fuzzing::ImportRun& run, const std::string& method)
-{
-    std::vector<std::string> found;
-    for (const std::string& line : run.lines)
-        if (line.rfind(method + "(", 0) == 0)
-            found.push_back(line);
-    return found;
-}
-
 TEST(HugeDocuments, OneElementWithAHundredThousandAttributes)
 {
     constexpr int kAttributes = 100000;
@@ -40,8 +31,8 @@ TEST(HugeDocuments, OneElementWithAHundredThousandAttributes)
     ASSERT_FALSE(run.files.at(0).formatError);
     const std::vector<std::string> expected = {Hostile::TextCall("AddPoint", u"LAST"),
                                                Hostile::TextCall("AddPoint", u"N0")};
-    EXPECT_EQ(LinesStartingWith(run, "AddPoint"), expected);
-    EXPECT_EQ(LinesStartingWith(run, "SetPointCode"),
+    EXPECT_EQ(Testing::LinesStartingWith(run.lines, "AddPoint("), expected);
+    EXPECT_EQ(Testing::LinesStartingWith(run.lines, "SetPointCode("),
               std::vector<std::string>{Hostile::TextCall("SetPointCode", u"C")});
 }
 
@@ -57,7 +48,7 @@ TEST(HugeDocuments, AMillionSiblingElements)
     ASSERT_EQ(Hostile::Problems(run), "");
     ASSERT_FALSE(run.files.at(0).formatError);
     // Points go out from the last to the first; the nameless ones send nothing.
-    EXPECT_EQ(LinesStartingWith(run, "AddPoint"),
+    EXPECT_EQ(Testing::LinesStartingWith(run.lines, "AddPoint("),
               std::vector<std::string>{Hostile::TextCall("AddPoint", u"FIRST")});
 }
 
@@ -79,13 +70,13 @@ TEST(HugeDocuments, AFiftyMegabyteAttributeValue)
     ASSERT_EQ(Hostile::Problems(run), "");
     ASSERT_FALSE(run.files.at(0).formatError);
     // The host sees every character: the record shows the start and the length of each text.
-    const std::vector<std::string> points = LinesStartingWith(run, "AddPoint");
+    const std::vector<std::string> points = Testing::LinesStartingWith(run.lines, "AddPoint(");
     ASSERT_EQ(points.size(), 1u);
     EXPECT_EQ(points[0].compare(0, 20, "AddPoint(\"NNNNNNNNNN"), 0) << points[0].substr(0, 100);
     EXPECT_NE(points[0].find("[" + std::to_string(kNameBytes) + " characters]"), std::string::npos)
         << points[0].substr(0, 300);
     const std::vector<std::string> descriptions =
-        LinesStartingWith(run, "extension.SetDescription");
+        Testing::LinesStartingWith(run.lines, "extension.SetDescription(");
     ASSERT_EQ(descriptions.size(), 1u);
     const std::string start = "extension.SetDescription(\"" + block.substr(0, 20);
     EXPECT_EQ(descriptions[0].compare(0, start.size(), start), 0) << descriptions[0].substr(0, 100);

@@ -26,7 +26,7 @@ TEST(TruncatedDocuments, EveryPrefixImportsWholeOrIsReportedMalformed)
     std::set<std::filesystem::path> folders;
     for (const auto& path : documents)
     {
-        const std::string document = Hostile::ReadBytes(path);
+        const std::string document = Testing::ReadBytes(path);
         const std::string name = path.filename().string();
         const Fuzzing::ImportRun whole = Fuzzing::ParseBytes(document);
         ASSERT_EQ(Hostile::Problems(whole), "") << name;

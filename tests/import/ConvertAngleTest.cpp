@@ -2,7 +2,8 @@
 // full circle in radians taken as zero.
 
 #include "import/LandXMLImporter.h"
-#include "tools/host/RecordingHost.h"
+#include "tools/host/Recorder.h"
+#include "tools/host/Text.h"
 
 #include <cmath>
 #include <cstdio>
@@ -43,10 +44,10 @@ public:
             document.parse<0>(buffer.data());
             importer.ReadUnits(document.first_node("Units"));
         }
-        for (const Host::Call& call : host.Calls())
+        for (const Host::Call& call : record.Calls())
             if (call.method == "GetAngleParser")
                 angleUnitCode = std::get<int>(call.arguments.at(0));
-        host.Clear();
+        record.Clear();
     }
 
     // What ConvertAngle made of the text: its result, the value and the text the parser saw.
@@ -58,17 +59,18 @@ public:
     };
     Outcome Convert(const std::string& text, double initial = 99.0)
     {
-        host.Clear();
+        record.Clear();
         double value = initial;
         const bool converted = importer.ConvertAngle(Wide(text), value);
         std::string parsed = "<none>";
-        for (const Host::Call& call : host.Calls())
+        for (const Host::Call& call : record.Calls())
             if (call.object == "angle" && call.method == "Parse")
                 parsed = Narrow(std::get<Host::Text>(call.arguments.at(0)).value);
         return {converted, value, parsed};
     }
 
-    Host::RecordingHost host;
+    Host::Recorder record;
+    Host::Sink host{record};
     bool setting = true;
     Plugin::CLandXMLImporter importer{&host, &setting, Wide("job.xml")};
     int angleUnitCode = -1; // as the importer asked the host for its angle parser

@@ -4,6 +4,8 @@
 #include "import/LandXMLImporter.h"
 #include "platform/Platform.h"
 #include "tests/import/ImportLines.h"
+#include "tools/host/Recorder.h"
+#include "tools/host/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -139,7 +141,7 @@ TEST(Dispatch, ImagesAreFoundInTheFolderUpToThePathsLastPlatformSeparator)
     // The image lies in <temp>/d/pics; the path handed to the importer decides where it looks.
     const Testing::TempFolder temp;
     temp.Write("d/pics/I.jpg", "jpeg");
-    const Plugin::WideString root = Testing::HostPath(temp.Path());
+    const Plugin::WideString root = Host::HostPath(temp.Path());
     const Plugin::WideChar separator = Platform::kDirectorySeparator;
     const Plugin::WideChar other = separator == u'/' ? u'\\' : u'/';
     // "T" stands for the temporary folder, "S" for the platform's separator, "O" for the other.
@@ -165,14 +167,15 @@ TEST(Dispatch, ImagesAreFoundInTheFolderUpToThePathsLastPlatformSeparator)
     };
     for (const auto& [given, found] : cases)
     {
-        Host::RecordingHost host;
+        Host::Recorder record;
+        Host::Sink host(record);
         const bool setting = true;
         std::string bytes = document;
         {
             Plugin::CLandXMLImporter importer(&host, &setting, path(given));
             importer.ParseDocument(bytes.data());
         }
-        EXPECT_EQ(LinesStartingWith(host.Lines(), "ReportWarning(").empty(), found) << given;
+        EXPECT_EQ(LinesStartingWith(record.Lines(), "ReportWarning(").empty(), found) << given;
     }
 }
 

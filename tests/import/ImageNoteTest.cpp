@@ -3,6 +3,8 @@
 
 #include "import/LandXMLImporter.h"
 #include "tests/import/ImportLines.h"
+#include "tools/host/Recorder.h"
+#include "tools/host/Text.h"
 
 #include <clocale>
 #include <gtest/gtest.h>
@@ -108,7 +110,8 @@ TEST(ImageNote, DistanceAndNullExtension)
         {0.0, "0"}, {12.345, "12.345"}, {1.0 / 3.0, "0.333333333333"}, {-0.5, "-0.5"}};
     for (const auto& [distance, shown] : distances)
     {
-        Host::RecordingHost host;
+        Host::Recorder record;
+        Host::Sink host(record);
         const bool setting = true;
         {
             Plugin::CLandXMLImporter importer(&host, &setting, Host::ToWideString(u"job.xml"));
@@ -121,7 +124,7 @@ TEST(ImageNote, DistanceAndNullExtension)
             image.distance = distance;
             importer.SendImageNote(image);
         }
-        EXPECT_EQ(host.Lines(),
+        EXPECT_EQ(record.Lines(),
                   (Lines{"GetExtension(2) -> \"extension\"",
                          NoteLine("a\\\"b.jpg", "0.333333333333", "123.456789012", shown)}))
             << shown;
@@ -129,13 +132,14 @@ TEST(ImageNote, DistanceAndNullExtension)
 
     Host::HostOptions options;
     options.observationExtension = false;
-    Host::RecordingHost host(options);
+    Host::Recorder record;
+    Host::Sink host(record, options);
     const bool setting = true;
     {
         Plugin::CLandXMLImporter importer(&host, &setting, Host::ToWideString(u"job.xml"));
         importer.SendImageNote(Plugin::ImageRecord{});
     }
-    EXPECT_EQ(host.Lines(), Lines{"GetExtension(2) -> null"});
+    EXPECT_EQ(record.Lines(), Lines{"GetExtension(2) -> null"});
 }
 
 // A decimal comma for the streams when no such locale is installed.

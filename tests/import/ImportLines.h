@@ -27,16 +27,6 @@ inline std::vector<std::string> HostData(const std::vector<std::string>& lines)
     return data;
 }
 
-inline std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines,
-                                                  const std::string& prefix)
-{
-    std::vector<std::string> found;
-    for (const std::string& line : lines)
-        if (StartsWith(line, prefix))
-            found.push_back(line);
-    return found;
-}
-
 // For every observed target, the SetPointCode text its observation ended with ("" without one),
 // without its quotes. A target observed twice keeps the last observation's code.
 inline std::map<std::string, std::string> CodesByTarget(const std::vector<std::string>& lines)

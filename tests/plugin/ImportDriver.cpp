@@ -4,6 +4,8 @@
 #include "platform/ChildProcess.h"
 #include "plugin/HResultError.h"
 #include "tests/support/TestImport.h"
+#include "tools/host/Recorder.h"
+#include "tools/host/Text.h"
 
 #include <chrono>
 #include <fstream>
@@ -29,21 +31,37 @@ std::string BeginFile(const std::string& name)
     return "BeginFile(\"<dir>/" + name + "\")";
 }
 
-// Imports the host's paths; the enumerator's calls go to enumeratorCalls.
-Lines Import(const std::vector<std::u16string>& paths, IImportSink* sink = nullptr,
-             Lines* enumeratorCalls = nullptr)
+// The methods of the recorded calls, in call order.
+Lines MethodsOf(const Host::Recorder& record)
 {
-    Host::RecordingHost host;
+    Lines methods;
+    for (const Host::Call& call : record.Calls())
+        methods.push_back(call.method);
+    return methods;
+}
+
+// The host's list of the paths, its calls recorded in pathCalls.
+Host::PathList PathsOf(const std::vector<std::u16string>& paths, Host::Recorder& pathCalls)
+{
     std::vector<WideString> hostPaths;
     for (const std::u16string& path : paths)
         hostPaths.push_back(Host::ToWideString(path));
-    Host::PathList list(hostPaths);
+    return Host::PathList(hostPaths, &pathCalls);
+}
+
+// Imports the host's paths; the enumerator's calls go to enumeratorCalls.
+Lines Import(const std::vector<std::u16string>& paths, Lines* enumeratorCalls = nullptr)
+{
+    Host::Recorder record;
+    Host::Sink host(record);
+    Host::Recorder pathCalls;
+    Host::PathList list = PathsOf(paths, pathCalls);
     const bool setting = true;
-    ImportFiles(list, sink != nullptr ? *sink : host, &setting);
+    ImportFiles(list, host, &setting);
     if (enumeratorCalls != nullptr)
-        *enumeratorCalls = list.Calls();
+        *enumeratorCalls = MethodsOf(pathCalls);
     EXPECT_EQ(host.LiveObjects(), 0);
-    return host.Lines();
+    return record.Lines();
 }
 
 TEST(ImportDriver, EachKindOfFileGetsItsSequenceOfSinkCalls)
@@ -85,9 +103,9 @@ TEST(ImportDriver, FilesThatCannotBeOpenedAreReportedAndTheNextIsImported)
 TEST(ImportDriver, EnumeratorIsResetThenWalkedInTheHostsOrder)
 {
     Lines calls;
-    EXPECT_TRUE(Import({}, nullptr, &calls).empty()) << "no path, no sink call";
+    EXPECT_TRUE(Import({}, &calls).empty()) << "no path, no sink call";
     EXPECT_EQ(calls, Lines({"Reset", "HasCurrent"}));
-    EXPECT_EQ(Import({u"a", u"b"}, nullptr, &calls),
+    EXPECT_EQ(Import({u"a", u"b"}, &calls),
               Lines({R"(BeginFile("a"))", kCannotOpen, R"(BeginFile("b"))", kCannotOpen}));
     EXPECT_EQ(calls, Lines({"Reset", "HasCurrent", "GetCurrent", "MoveNext", "HasCurrent",
                             "GetCurrent", "MoveNext", "HasCurrent"}));
@@ -101,19 +119,18 @@ TEST(ImportDriver, BeginFileReceivesTheHostsPathExactly)
     const std::vector<std::u16string> paths = {base + u"/./document.xml", base + u"//missing.xml",
                                                u"", u"relative/../нет.xml",
                                                u"\U0001D11E blank at the end "};
-    Host::RecordingHost host;
-    std::vector<WideString> hostPaths;
-    for (const std::u16string& path : paths)
-        hostPaths.push_back(Host::ToWideString(path));
-    Host::PathList list(hostPaths);
+    Host::Recorder record;
+    Host::Sink host(record);
+    Host::Recorder pathCalls;
+    Host::PathList list = PathsOf(paths, pathCalls);
     const bool setting = true;
     ImportFiles(list, host, &setting);
     std::vector<std::u16string> begun;
-    for (const Host::Call& call : host.Calls())
+    for (const Host::Call& call : record.Calls())
         if (call.method == "BeginFile")
             begun.push_back(std::get<Host::Text>(call.arguments.at(0)).value);
     EXPECT_EQ(begun, paths);
-    EXPECT_EQ(host.Lines().at(1), kHalfway) << "the first path, spelled as given, imports";
+    EXPECT_EQ(record.Lines().at(1), kHalfway) << "the first path, spelled as given, imports";
 }
 
 TEST(ImportDriver, ANamedPipeIsReportedAsUnopenableWithoutBlocking)
@@ -122,9 +139,8 @@ TEST(ImportDriver, ANamedPipeIsReportedAsUnopenableWithoutBlocking)
     const std::filesystem::path pipe = folder.Child("pipe.xml");
     if (!Platform::CreateFifo(pipe))
         GTEST_SKIP() << "no named pipes here";
-    std::future<Lines> import =
-        std::async(std::launch::async,
-                   [&] { return Import({Host::FromWide(Testing::HostPath(pipe).c_str())}); });
+    std::future<Lines> import = std::async(
+        std::launch::async, [&] { return Import({Host::FromWide(Host::HostPath(pipe).c_str())}); });
     if (import.wait_for(std::chrono::seconds(10)) != std::future_status::ready)
     {
         std::ofstream{pipe}; // a writer that comes and goes lets a blocked reader go on
@@ -139,7 +155,7 @@ TEST(ImportDriver, ANamedPipeIsReportedAsUnopenableWithoutBlocking)
 class FailingSink final : public IImportSink
 {
 public:
-    FailingSink(Host::RecordingHost& recording, std::string call, void (*raise)())
+    FailingSink(Host::Sink& recording, std::string call, void (*raise)())
         : host(recording), failingCall(std::move(call)), raiseError(raise)
     {
     }
@@ -187,7 +203,7 @@ private:
         if (call == failingCall)
             raiseError();
     }
-    Host::RecordingHost& host;
+    Host::Sink& host;
     std::string failingCall;
     void (*raiseError)();
 };
@@ -208,9 +224,11 @@ TEST(ImportDriver, AnErrorFromTheSinkEndsTheWholeImportAndReleasesTheFilesState)
     };
     for (const auto& [call, raise] : rows)
     {
-        Host::RecordingHost host;
+        Host::Recorder record;
+        Host::Sink host(record);
         FailingSink sink(host, call, raise);
-        Host::PathList paths({Testing::HostPath(first), Testing::HostPath(second)});
+        Host::Recorder pathCalls;
+        Host::PathList paths({Host::HostPath(first), Host::HostPath(second)}, &pathCalls);
         const bool setting = true;
         std::string raised = "nothing";
         try
@@ -226,10 +244,10 @@ TEST(ImportDriver, AnErrorFromTheSinkEndsTheWholeImportAndReleasesTheFilesState)
             raised = raise == +failure && error.Code() == E_FAIL_HR ? "the same" : "HResultError";
         }
         EXPECT_EQ(raised, "the same") << call;
-        EXPECT_EQ(paths.Calls(), Lines({"Reset", "HasCurrent", "GetCurrent"}))
+        EXPECT_EQ(MethodsOf(pathCalls), Lines({"Reset", "HasCurrent", "GetCurrent"}))
             << call << ": the second path is not visited";
         EXPECT_EQ(host.LiveObjects(), 0) << call << ": parsers left";
-        const Lines lines = host.Lines();
+        const Lines lines = record.Lines();
         EXPECT_EQ(std::count(lines.begin(), lines.end(), kDone), 0) << call;
     }
 }

@@ -4,7 +4,8 @@
 
 #include "platform/HostLibrary.h"
 #include "plugin/ImportPlugin.h"
-#include "tools/host/RecordingHost.h"
+#include "tools/host/Recorder.h"
+#include "tools/host/Text.h"
 
 #include <cstdint>
 #include <cstring>
@@ -115,17 +116,21 @@ TEST_F(PluginFrame, SettingsControllerAndImportSlotsReachTheirOperations)
     ASSERT_NE(controller, nullptr);
     EXPECT_TRUE(controller->CanApply());
 
-    Host::SettingsStore store;
+    Host::Recorder settingsCalls;
+    Host::SettingsStore store(&settingsCalls);
     store.hasValue = true;
     plugin->LoadSettings(&store); // stored 0
     EXPECT_TRUE(plugin->SaveSettings(&store));
-    EXPECT_EQ(store.calls, std::vector<std::string>({R"(ReadInt("ConsiderPrismConstant", 1))",
-                                                     R"(WriteInt("ConsiderPrismConstant", 0))"}));
+    EXPECT_EQ(
+        settingsCalls.Lines(),
+        std::vector<std::string>({R"(settings.ReadInt("ConsiderPrismConstant", 1) -> 0)",
+                                  R"(settings.WriteInt("ConsiderPrismConstant", 0) -> true)"}));
 
-    Host::RecordingHost host;
+    Host::Recorder record;
+    Host::Sink host(record);
     Host::PathList paths({Host::ToWideString(u"/nonexistent/frame.xml")});
     plugin->Import(&paths, &host);
-    EXPECT_EQ(host.Lines(),
+    EXPECT_EQ(record.Lines(),
               std::vector<std::string>({R"(BeginFile("/nonexistent/frame.xml"))",
                                         R"(ReportError("Не удается открыть файл"))"}));
     EXPECT_EQ(ReleaseAll(), 1) << "the controller carries no reference";

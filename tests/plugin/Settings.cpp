@@ -2,7 +2,8 @@
 
 #include "platform/HostLibrary.h"
 #include "plugin/ImportPlugin.h"
-#include "tools/host/RecordingHost.h"
+#include "tools/host/Recorder.h"
+#include "tools/host/Text.h"
 
 #include <gtest/gtest.h>
 #include <iterator>
@@ -94,15 +95,18 @@ TEST(Settings, OnlyAStoredOneLoadsAsTrueAndSavingWritesOneOrZero)
     PluginObject plugin;
     for (const auto& [stored, expected] : rows)
     {
-        Host::SettingsStore store;
+        Host::Recorder calls;
+        Host::SettingsStore store(&calls);
         store.hasValue = stored.has_value();
         store.value = stored.value_or(0);
         plugin->LoadSettings(&store);
         EXPECT_EQ(plugin->ConsidersPrismConstant(), expected) << stored.value_or(99);
         EXPECT_TRUE(plugin->SaveSettings(&store));
-        EXPECT_EQ(store.calls, Lines({R"(ReadInt("ConsiderPrismConstant", 1))",
-                                      std::string(R"(WriteInt("ConsiderPrismConstant", )") +
-                                          (expected ? "1)" : "0)")}))
+        const std::string value = expected ? "1" : "0";
+        EXPECT_EQ(calls.Lines(),
+                  Lines({R"(settings.ReadInt("ConsiderPrismConstant", 1) -> )" +
+                             std::to_string(stored.value_or(1)),
+                         R"(settings.WriteInt("ConsiderPrismConstant", )" + value + ") -> true"}))
             << stored.value_or(99);
     }
     for (bool result : {false, true})

@@ -1,7 +1,7 @@
 // The module's texts: every message and label the host shows comes from here.
 
 #include "plugin/StringTable.h"
-#include "tools/host/RecordingHost.h"
+#include "tools/host/Text.h"
 
 #include <gtest/gtest.h>
 #include <string>

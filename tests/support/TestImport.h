@@ -1,10 +1,12 @@
 #pragma once
 
 // Imports for the tests: documents written to a fresh folder, imported through the driver with
-// the recording host, and the host's record as trace lines. Folder names in the lines are
-// replaced by "<dir>" so that traces do not depend on where the tests run.
+// the host (its calling rules checked as in fuzzing), and the host's record as trace lines.
+// Folder names in the lines are replaced by "<dir>" so that traces do not depend on where the
+// tests run.
 
-#include "tools/host/RecordingHost.h"
+#include "tests/support/Files.h"
+#include "tools/host/Host.h"
 
 #include <filesystem>
 #include <string>
@@ -13,35 +15,15 @@
 namespace Testing
 {
 
-// A folder of its own under the system's temporary folder, removed with everything in it.
-class TempFolder
-{
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::filesystem::path& Path() const { return path; }
-    // Writes bytes to the file name (UTF-8, may contain "/" for sub-folders) in this folder.
-    std::filesystem::path Write(const std::string& name, const std::string& bytes) const;
-    std::filesystem::path Child(const std::string& name) const;
-
-private:
-    std::filesystem::path path;
-};
-
-// A path as the host hands it to the plug-in, with the platform's own separators.
-Plugin::WideString HostPath(const std::filesystem::path& path);
-
 struct ImportOptions
 {
     Host::HostOptions host;
     bool considerPrismConstant = true;
 };
 
-// Imports the paths as one import, returning the record with folder replaced by "<dir>". Fails
-// the calling test when a host object is left with a reference or is released once too often.
+// Imports the paths as one import, returning the record with folder replaced by "<dir>" (the
+// path list's calls left out). Fails the calling test when an error leaves the import or a
+// calling rule is broken, such as a host object left with a reference.
 std::vector<std::string> ImportPaths(const std::vector<std::filesystem::path>& paths,
                                      const std::filesystem::path& folder,
                                      const ImportOptions& options = {});
@@ -56,8 +38,9 @@ ImportDocument(const std::string& document, const ImportOptions& options = {},
 // left out), for tests about what reaches the host's data.
 std::vector<std::string> SinkCalls(const std::vector<std::string>& lines);
 
+std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines,
+                                           const std::string& prefix);
 std::string JoinLines(const std::vector<std::string>& lines);
-std::string ReadFileBytes(const std::filesystem::path& path);
 
 // A LandXML 1.2 document around body (declaration, root element with version).
 std::string LandXml(const std::string& body, const std::string& version = "1.2",

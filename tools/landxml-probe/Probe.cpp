@@ -4,7 +4,8 @@
 // tables, so what it prints is what any host would receive.
 
 #include "platform/HostLibrary.h"
-#include "tools/host/RecordingHost.h"
+#include "tools/host/Recorder.h"
+#include "tools/host/Text.h"
 
 #include <CLI/CLI.hpp>
 #include <filesystem>
@@ -93,82 +94,6 @@ std::string DefaultLibrary(const std::string& self)
     // Left to the system loader's search (on Windows that starts in the program's folder).
     return beside;
 }
-
-// The host's settings store with its one reading recorded, result included.
-class RecordedSettings final : public Plugin::ISettingsReader
-{
-public:
-    RecordedSettings(Host::SettingsStore& hostStore, std::vector<Host::Call>& hostRecord)
-        : store(hostStore), record(hostRecord)
-    {
-    }
-
-    int ReadInt(const Plugin::WideChar* key, int defaultValue) override
-    {
-        const int value = store.ReadInt(key, defaultValue);
-        record.push_back(MakeCall("settings", "ReadInt",
-                                  {Host::Text{Host::FromWide(key)}, defaultValue}, value));
-        return value;
-    }
-
-private:
-    Host::SettingsStore& store;
-    std::vector<Host::Call>& record;
-};
-
-// The host's list of paths; with verbose output its calls join the host's record, in call order.
-class RecordedPaths final : public Plugin::IPathEnumerator
-{
-public:
-    RecordedPaths(Host::PathList& hostPaths, Host::RecordingHost& recordingHost, bool recorded)
-        : paths(hostPaths), host(recordingHost), record(recorded)
-    {
-    }
-
-    bool HasCurrent() override
-    {
-        const bool current = paths.HasCurrent();
-        Record("HasCurrent", current);
-        return current;
-    }
-    void MoveNext() override
-    {
-        paths.MoveNext();
-        Record("MoveNext");
-    }
-    const Plugin::WideChar* GetCurrent() override
-    {
-        const Plugin::WideChar* current = paths.GetCurrent();
-        Record("GetCurrent", current != nullptr ? Host::Value(Host::Text{Host::FromWide(current)})
-                                                : Host::Value(Host::Null{}));
-        return current;
-    }
-    void Reset() override
-    {
-        paths.Reset();
-        Record("Reset");
-    }
-
-private:
-    void Record(const char* method)
-    {
-        if (!record)
-            return;
-        Host::Call call;
-        call.object = "paths";
-        call.method = method;
-        host.Record(std::move(call));
-    }
-    void Record(const char* method, Host::Value result)
-    {
-        if (record)
-            host.Record(MakeCall("paths", method, {}, std::move(result)));
-    }
-
-    Host::PathList& paths;
-    Host::RecordingHost& host;
-    bool record;
-};
 
 Host::Value TextResult(Plugin::BSTR text)
 {
@@ -393,30 +318,30 @@ int main(int argc, char** argv)
     }
 
     // What the host asks before an import: the format, the settings.
-    std::vector<Host::Call> before;
-    before.push_back(MakeCall("plugin", "GetFormatName", {}, TextResult(plugin->GetFormatName())));
-    before.push_back(MakeCall("plugin", "GetFileFilter", {}, TextResult(plugin->GetFileFilter())));
-    before.push_back(MakeCall("plugin", "GetVersion", {}, plugin->GetVersion()));
-    Host::SettingsStore store;
+    Host::Recorder before;
+    before.Record(MakeCall("plugin", "GetFormatName", {}, TextResult(plugin->GetFormatName())));
+    before.Record(MakeCall("plugin", "GetFileFilter", {}, TextResult(plugin->GetFileFilter())));
+    before.Record(MakeCall("plugin", "GetVersion", {}, plugin->GetVersion()));
+    Host::SettingsStore store(&before);
     if (options.noPrismConstant)
     {
         store.hasValue = true;
         store.value = 0;
     }
-    RecordedSettings settings(store, before);
-    plugin->LoadSettings(&settings);
+    plugin->LoadSettings(&store);
 
     std::vector<Plugin::WideString> paths;
     for (const std::string& file : options.files)
         paths.push_back(Host::ToWideString(FullPath(file).u16string()));
-    Host::PathList pathList(paths);
-    Host::RecordingHost host;
-    RecordedPaths recordedPaths(pathList, host, options.verbose);
+    // With verbose output the path list's calls join the record, in call order.
+    Host::Recorder record;
+    Host::PathList pathList(paths, options.verbose ? &record : nullptr);
+    Host::Sink host(record);
     bool raised = false;
     std::string raisedWhat;
     try
     {
-        plugin->Import(&recordedPaths, &host);
+        plugin->Import(&pathList, &host);
     }
     catch (const std::exception& exception)
     {
@@ -429,8 +354,8 @@ int main(int argc, char** argv)
     }
     const bool destroyed = plugin->Release();
 
-    std::vector<Host::Call> calls = options.verbose ? before : std::vector<Host::Call>();
-    calls.insert(calls.end(), host.Calls().begin(), host.Calls().end());
+    std::vector<Host::Call> calls = options.verbose ? before.Calls() : std::vector<Host::Call>();
+    calls.insert(calls.end(), record.Calls().begin(), record.Calls().end());
     if (options.verbose)
         calls.push_back(MakeCall("plugin", "Release", {}, destroyed));
     const std::vector<FileSummary> files =

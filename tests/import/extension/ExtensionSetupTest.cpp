@@ -37,7 +37,7 @@ TEST(ReflectorConstant, AddedBeforeTheAtmosphericScaleWhenTheSettingIsOn)
             "</RawObservation></InstrumentSetup>";
         Testing::ImportOptions options;
         options.considerPrismConstant = test.considerPrismConstant;
-        const Lines sent = SurveyTesting::Starting(
+        const Lines sent = Testing::LinesStartingWith(
             Testing::ImportDocument(SurveyDocument(extension, survey), options),
             "SetSlopeDistance(");
         const std::string label = std::string(test.considerPrismConstant ? "setting on" : "off") +
@@ -88,7 +88,7 @@ TEST(ReflectorConstant, FirstExtensionObservationOfATargetFixesItsConstant)
         const std::string survey = "<InstrumentSetup id=\"1\" stationName=\"ST1\">"
                                    "<RawObservation slopeDistance=\"100\"><TargetPoint "
                                    "name=\"T\"/></RawObservation></InstrumentSetup>";
-        const Lines sent = SurveyTesting::Starting(
+        const Lines sent = Testing::LinesStartingWith(
             Testing::ImportDocument(SurveyDocument(extension, survey)), "SetSlopeDistance(");
         ASSERT_EQ(sent.size(), 1u) << test.label;
         EXPECT_DOUBLE_EQ(SurveyTesting::NumberIn(sent[0]), test.distance) << test.label;
@@ -141,14 +141,14 @@ TEST(SetupImage, SearchByNameTakesTheFirstRecordInKeyOrder)
                 std::string("extension.AddImageNote(\"\\\"Path=Images/IMG.jpg\\\"\\\"HA=") +
                 (completed ? "11" : "0") + "\\\"\\\"VA=" + (completed ? "91" : "0") +
                 "\\\"\\\"Dist=0\\\"\")";
-            EXPECT_EQ(SurveyTesting::Starting(SurveyTesting::ObservationOf(lines, target),
-                                              "extension.AddImageNote("),
+            EXPECT_EQ(Testing::LinesStartingWith(SurveyTesting::ObservationOf(lines, target),
+                                                 "extension.AddImageNote("),
                       Lines{note})
                 << "points " << test.listedFirst << ", " << test.listedSecond << "; target "
                 << target;
         }
         // Nothing is sent for the setup image itself.
-        EXPECT_EQ(SurveyTesting::Starting(lines, "SetStation(").size(), 1u);
+        EXPECT_EQ(Testing::LinesStartingWith(lines, "SetStation(").size(), 1u);
     }
 }
 
@@ -197,10 +197,10 @@ TEST(SetupImage, NothingIsSentWithoutStoredStationsOrSetupId)
                                       "name=\"S\" location=\"Images\"/></TPSImage>"
                                       "</InstrumentSetup></Survey>";
         const Lines lines = Testing::ImportDocument(SurveyDocument(extension, survey));
-        EXPECT_EQ(SurveyTesting::Starting(lines, "GetExtension("), Lines{})
+        EXPECT_EQ(Testing::LinesStartingWith(lines, "GetExtension("), Lines{})
             << setupAttributes << " / " << survey;
         // The missing file is reported in both passes all the same.
-        EXPECT_EQ(SurveyTesting::Starting(lines, "ReportWarning("),
+        EXPECT_EQ(Testing::LinesStartingWith(lines, "ReportWarning("),
                   Lines(2, "ReportWarning(\"Файл Images/S.jpg не найден\")"))
             << setupAttributes << " / " << survey;
     }

@@ -83,7 +83,7 @@ TEST(TpsCorrection, FirstCorrectionOfAnInstrumentWinsEvenWhenItsValuesFailed)
     const Lines expected = {"SetStation(\"ST1\")", "SetInstrumentHeight(1.5)",
                             "SetDryTemperature(5)"};
     EXPECT_EQ(Activation(document), expected);
-    EXPECT_EQ(SurveyTesting::Starting(Testing::ImportDocument(document), "SetSlopeDistance("),
+    EXPECT_EQ(Testing::LinesStartingWith(Testing::ImportDocument(document), "SetSlopeDistance("),
               Lines{"SetSlopeDistance(100)"});
 }
 
@@ -105,10 +105,10 @@ TEST(TpsCorrection, CorrectionWithoutUsableInstrumentIdIsNotRead)
             "<RawObservation slopeDistance=\"100\"><TargetPoint name=\"P\"/></RawObservation>"
             "</InstrumentSetup>");
         const Lines lines = Testing::ImportDocument(document);
-        EXPECT_EQ(SurveyTesting::Starting(lines, "pressure.Parse("), Lines{}) << correction;
-        EXPECT_EQ(SurveyTesting::Starting(lines, "temperature.Parse("), Lines{}) << correction;
-        EXPECT_EQ(SurveyTesting::Starting(lines, "SetPressure("), Lines{}) << correction;
-        EXPECT_EQ(SurveyTesting::Starting(lines, "SetSlopeDistance("),
+        EXPECT_EQ(Testing::LinesStartingWith(lines, "pressure.Parse("), Lines{}) << correction;
+        EXPECT_EQ(Testing::LinesStartingWith(lines, "temperature.Parse("), Lines{}) << correction;
+        EXPECT_EQ(Testing::LinesStartingWith(lines, "SetPressure("), Lines{}) << correction;
+        EXPECT_EQ(Testing::LinesStartingWith(lines, "SetSlopeDistance("),
                   Lines{"SetSlopeDistance(100)"})
             << correction;
     }
@@ -124,7 +124,7 @@ TEST(TpsCorrection, EveryExtensionSurveyIsRead)
     const Lines expected = {"SetStation(\"ST1\")", "SetInstrumentHeight(1.5)", "SetPressure(1020)",
                             "SetDryTemperature(20)"};
     EXPECT_EQ(Activation(document), expected);
-    EXPECT_EQ(SurveyTesting::Starting(Testing::ImportDocument(document), "SetSlopeDistance("),
+    EXPECT_EQ(Testing::LinesStartingWith(Testing::ImportDocument(document), "SetSlopeDistance("),
               Lines{"SetSlopeDistance(99.9995)"});
 }
 
@@ -154,7 +154,7 @@ TEST(TpsCorrection, PpmScalesDistancesOfItsStationsOnly)
                 "\"><RawObservation slopeDistance=\"100\"><TargetPoint name=\"P\"/>"
                 "</RawObservation></InstrumentSetup>");
         const Lines sent =
-            SurveyTesting::Starting(Testing::ImportDocument(document), "SetSlopeDistance(");
+            Testing::LinesStartingWith(Testing::ImportDocument(document), "SetSlopeDistance(");
         ASSERT_EQ(sent.size(), 1u) << test.ppm << " " << test.setupInstrument;
         EXPECT_DOUBLE_EQ(SurveyTesting::NumberIn(sent[0]), test.distance)
             << test.ppm << " " << test.setupInstrument;

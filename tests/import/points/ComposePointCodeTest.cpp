@@ -1,7 +1,8 @@
 // The code text of a point: base or first line code, the attributes, the other line codes.
 
 #include "import/LandXMLImporter.h"
-#include "tools/host/RecordingHost.h"
+#include "tools/host/Recorder.h"
+#include "tools/host/Text.h"
 
 #include <gtest/gtest.h>
 #include <rapidxml/rapidxml.hpp>
@@ -54,7 +55,8 @@ TEST(ComposePointCode, BaseAttributesAndLineCodes)
         feature += "</PointCode>";
         rapidxml::xml_document<char> tree;
         tree.parse<0>(feature.data());
-        Host::RecordingHost host;
+        Host::Recorder calls;
+        Host::Sink host(calls);
         const bool setting = true;
         Plugin::CLandXMLImporter importer(&host, &setting, Plugin::WideView());
         Plugin::TextArena arena;

@@ -4,6 +4,7 @@
 #include "platform/Platform.h"
 #include "tests/import/ImportLines.h"
 #include "tests/support/TestImport.h"
+#include "tools/host/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -158,8 +159,7 @@ TEST(ExtensionImages, FilesOfMissingFoldersAreFoundAsTheSystemFindsThem)
         const std::string inImages = "Images/" + fileName;
         const auto exists = [&](const std::string& relative)
         {
-            return Platform::PathExists((Testing::HostPath(oracle.Path()) +
-                                         Host::ToWideString(u"/") +
+            return Platform::PathExists((Host::HostPath(oracle.Path()) + Host::ToWideString(u"/") +
                                          Host::ToWideString(Host::FromUtf8(relative)))
                                             .c_str());
         };

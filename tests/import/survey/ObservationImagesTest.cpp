@@ -48,7 +48,7 @@ TEST(ObservationImages, NotesFollowTheOrderTheImagesWereRecorded)
         "GetExtension(2) -> \"extension\"", Note("Images/M.jpg"),
     };
     EXPECT_EQ(ObservationOf(lines, "P7"), expected);
-    EXPECT_EQ(SurveyTesting::Starting(lines, "ReportWarning("), Lines{}) << "every file exists";
+    EXPECT_EQ(Testing::LinesStartingWith(lines, "ReportWarning("), Lines{}) << "every file exists";
 }
 
 TEST(ObservationImages, CodeTextOfTheTargetCarriesAttributesAndLineCodes)
@@ -83,7 +83,7 @@ TEST(ObservationImages, CodeTextOfTheTargetCarriesAttributesAndLineCodes)
         const std::string survey = std::string("<InstrumentSetup id=\"1\" stationName=\"ST1\">"
                                                "<RawObservation><TargetPoint name=\"") +
                                    test.target + "\"/></RawObservation></InstrumentSetup>";
-        const Lines codes = SurveyTesting::Starting(
+        const Lines codes = Testing::LinesStartingWith(
             Testing::SinkCalls(Testing::ImportDocument(SurveyDocument(test.extension, survey))),
             "SetPointCode(");
         const Lines expected =

@@ -113,7 +113,7 @@ TEST(RawObservation, TargetNameIsCutAtItsFirstAtSign)
         const std::string document =
             SurveyDocument("", kSetup + observation + "</InstrumentSetup>");
         const Lines targets =
-            SurveyTesting::Starting(Testing::ImportDocument(document), "SetTargetPoint(");
+            Testing::LinesStartingWith(Testing::ImportDocument(document), "SetTargetPoint(");
         EXPECT_EQ(targets, Lines{std::string("SetTargetPoint(\"") + sent + "\")"}) << name;
     }
 }

@@ -18,7 +18,7 @@ std::vector<std::filesystem::path> SamplesWithRawObservations()
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(kRealFolder, error))
         if (entry.path().extension() == ".xml" &&
-            Testing::ReadFileBytes(entry.path()).find("<RawObservation") != std::string::npos)
+            Testing::ReadBytes(entry.path()).find("<RawObservation") != std::string::npos)
             samples.push_back(entry.path());
     return samples;
 }

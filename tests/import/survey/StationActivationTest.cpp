@@ -59,9 +59,10 @@ TEST(StationActivation, SetupWithoutStationNameOrIdIsIgnoredWithItsObservations)
         const Lines lines = Testing::ImportDocument(SurveyDocument("", survey));
         // Nothing of the setup is parsed or sent; the group's observation comes without station.
         const Lines expected = {"distance.Parse(\"11\") -> 11"};
-        EXPECT_EQ(SurveyTesting::Starting(lines, "distance.Parse("), expected) << setup;
-        EXPECT_EQ(SurveyTesting::Starting(lines, "SetStation("), Lines{}) << setup;
-        EXPECT_EQ(SurveyTesting::Starting(lines, "SetTargetPoint("), Lines{"SetTargetPoint(\"Q\")"})
+        EXPECT_EQ(Testing::LinesStartingWith(lines, "distance.Parse("), expected) << setup;
+        EXPECT_EQ(Testing::LinesStartingWith(lines, "SetStation("), Lines{}) << setup;
+        EXPECT_EQ(Testing::LinesStartingWith(lines, "SetTargetPoint("),
+                  Lines{"SetTargetPoint(\"Q\")"})
             << setup;
     }
 }

@@ -28,16 +28,6 @@ inline std::string SurveyDocument(const std::string& extension, const std::strin
     return Testing::LandXml(body, version);
 }
 
-inline std::vector<std::string> Starting(const std::vector<std::string>& lines,
-                                         const std::string& prefix)
-{
-    std::vector<std::string> found;
-    for (const std::string& line : lines)
-        if (Begins(line, prefix))
-            found.push_back(line);
-    return found;
-}
-
 // The host calls of the first observation of target (parser calls left out): from its
 // SetTargetPoint up to the next observation, station, warning or the end of the file.
 inline std::vector<std::string> ObservationOf(const std::vector<std::string>& lines,

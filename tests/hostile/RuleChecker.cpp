@@ -1,10 +1,11 @@
-// The checking host of the fuzz targets and hostile-input tests must itself catch each broken
-// rule: a checker that never complains would let every test here pass. Each row drives the host
-// as a faulty plug-in would and names the problem it must report; the first rows are correct
+// The rule checker of the fuzz targets and the test imports must itself catch each broken rule:
+// a checker that never complains would let every test here pass. Each row drives the host as a
+// faulty plug-in would and names the problem it must report; the first rows are correct
 // sequences that must pass without any.
 
-#include "fuzz/CheckingHost.h"
+#include "fuzz/RuleChecker.h"
 #include "plugin/StringTable.h"
+#include "tools/host/Recorder.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -12,13 +13,12 @@
 namespace
 {
 
-using Fuzzing::CheckingHost;
 using Plugin::WideString;
 
 // The units step of a LandXML document: progress 50, the factory and its four parsers.
 struct Units
 {
-    explicit Units(CheckingHost& sink) : host(sink)
+    explicit Units(Host::Sink& sink) : host(sink)
     {
         host.SetProgress(50.0f);
         Plugin::IValueParserFactory* factory = host.GetValueParserFactory();
@@ -33,16 +33,16 @@ struct Units
         for (Plugin::IValueParser* parser : parsers)
             parser->Release();
     }
-    CheckingHost& host;
+    Host::Sink& host;
     Plugin::IValueParser* parsers[4] = {};
 };
 
-void Begin(CheckingHost& host)
+void Begin(Host::Sink& host)
 {
     host.BeginFile(WIDE_TEXT("doc.xml"));
 }
 
-void End(CheckingHost& host, Units& units)
+void End(Host::Sink& host, Units& units)
 {
     host.SetProgress(100.0f);
     units.Release();
@@ -51,13 +51,13 @@ void End(CheckingHost& host, Units& units)
 struct Row
 {
     const char* name;
-    std::function<void(CheckingHost&)> calls;
+    std::function<void(Host::Sink&)> calls;
     const char* problem; // a part of the expected report; null when none is expected
 };
 
 const Row kRows[] = {
     {"malformed file",
-     [](CheckingHost& host)
+     [](Host::Sink& host)
      {
          Begin(host);
          host.SetFileResult(-1);
@@ -66,14 +66,14 @@ const Row kRows[] = {
      },
      nullptr},
     {"file that cannot be opened",
-     [](CheckingHost& host)
+     [](Host::Sink& host)
      {
          Begin(host);
          host.ReportError(Plugin::LoadText(Plugin::TextCannotOpenFile).c_str());
      },
      nullptr},
     {"point and observation",
-     [](CheckingHost& host)
+     [](Host::Sink& host)
      {
          Begin(host);
          Units units(host);
@@ -89,7 +89,7 @@ const Row kRows[] = {
      },
      nullptr},
     {"point call without a point",
-     [](CheckingHost& host)
+     [](Host::Sink& host)
      {
          Begin(host);
          Units units(host);
@@ -98,7 +98,7 @@ const Row kRows[] = {
      },
      "SetNorthing in the context of no"},
     {"point call after a station",
-     [](CheckingHost& host)
+     [](Host::Sink& host)
      {
          Begin(host);
          Units units(host);
@@ -109,7 +109,7 @@ const Row kRows[] = {
      },
      "SetEasting in the context of a station"},
     {"station call in an observation",
-     [](CheckingHost& host)
+     [](Host::Sink& host)
      {
          Begin(host);
          Units units(host);
@@ -119,7 +119,7 @@ const Row kRows[] = {
      },
      "SetPressure in the context of an observation"},
     {"content before the parsers",
-     [](CheckingHost& host)
+     [](Host::Sink& host)
      {
          Begin(host);
          host.SetProgress(50.0f);
@@ -127,7 +127,7 @@ const Row kRows[] = {
      },
      "AddPoint before the value parsers"},
     {"call after progress 100",
-     [](CheckingHost& host)
+     [](Host::Sink& host)
      {
          Begin(host);
          Units units(host);
@@ -136,7 +136,7 @@ const Row kRows[] = {
      },
      "AddPoint outside the document's content"},
     {"parsers not released",
-     [](CheckingHost& host)
+     [](Host::Sink& host)
      {
          Begin(host);
          Units units(host);
@@ -144,7 +144,7 @@ const Row kRows[] = {
      },
      "host objects left with references"},
     {"parser released twice",
-     [](CheckingHost& host)
+     [](Host::Sink& host)
      {
          Begin(host);
          Units units(host);
@@ -153,7 +153,7 @@ const Row kRows[] = {
      },
      "misuse"},
     {"parsers requested out of order",
-     [](CheckingHost& host)
+     [](Host::Sink& host)
      {
          Begin(host);
          host.SetProgress(50.0f);
@@ -163,7 +163,7 @@ const Row kRows[] = {
      },
      "GetAngleParser as request 1"},
     {"factory requested twice",
-     [](CheckingHost& host)
+     [](Host::Sink& host)
      {
          Begin(host);
          Units units(host);
@@ -173,7 +173,7 @@ const Row kRows[] = {
      },
      "more than once"},
     {"description on the observation extension",
-     [](CheckingHost& host)
+     [](Host::Sink& host)
      {
          Begin(host);
          Units units(host);
@@ -183,7 +183,7 @@ const Row kRows[] = {
      },
      "on the extension of kind 2"},
     {"error text not of the string table",
-     [](CheckingHost& host)
+     [](Host::Sink& host)
      {
          Begin(host);
          host.SetFileResult(-1);
@@ -191,7 +191,7 @@ const Row kRows[] = {
      },
      "unexpected text"},
     {"warning that names no missing file",
-     [](CheckingHost& host)
+     [](Host::Sink& host)
      {
          Begin(host);
          Units units(host);
@@ -200,7 +200,7 @@ const Row kRows[] = {
      },
      "not a missing-file warning"},
     {"format error after content",
-     [](CheckingHost& host)
+     [](Host::Sink& host)
      {
          Begin(host);
          Units units(host);
@@ -209,31 +209,34 @@ const Row kRows[] = {
      },
      "SetFileResult after the document's content began"},
     {"document finished without parsers",
-     [](CheckingHost& host)
+     [](Host::Sink& host)
      {
          Begin(host);
          host.SetProgress(50.0f);
          host.SetProgress(100.0f);
      },
      "finished without its value parsers"},
-    {"import ended inside a file", [](CheckingHost& host) { Begin(host); }, "ended inside a file"},
+    {"import ended inside a file", [](Host::Sink& host) { Begin(host); }, "ended inside a file"},
 };
 
-TEST(CheckingHost, ReportsEveryBrokenRuleAndPassesCorrectSequences)
+TEST(RuleChecker, ReportsEveryBrokenRuleAndPassesCorrectSequences)
 {
     for (const Row& row : kRows)
     {
-        CheckingHost host;
+        Host::Recorder record;
+        Fuzzing::RuleChecker checker(record);
+        Host::Sink host(checker);
         row.calls(host);
-        host.FinishImport(false);
+        checker.FinishImport(host, false);
+        const Fuzzing::Findings& problems = checker.Problems();
         if (row.problem == nullptr)
         {
-            EXPECT_TRUE(host.Problems().empty())
-                << row.name << ": " << (host.Problems().empty() ? "" : host.Problems().front());
+            EXPECT_TRUE(problems.empty())
+                << row.name << ": " << (problems.empty() ? "" : problems.front());
             continue;
         }
         bool reported = false;
-        for (const std::string& problem : host.Problems())
+        for (const std::string& problem : problems)
             reported = reported || problem.find(row.problem) != std::string::npos;
         EXPECT_TRUE(reported) << row.name << ": expected a report containing \"" << row.problem
                               << "\"";

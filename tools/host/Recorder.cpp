@@ -1,0 +1,262 @@
+#include "tools/host/Recorder.h"
+
+#include "tools/host/Text.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <iterator>
+
+namespace Host
+{
+namespace
+{
+
+enum class Argument
+{
+    None,
+    Text,
+    Number,
+    Integer,
+    KeyAndInteger,
+};
+
+enum class Answer
+{
+    None,
+    ExtensionOrNull,
+    NumberOrFalse,
+    Flag,
+    TextOrNull,
+    Integer,
+};
+
+// What a trace shows of each method's arguments and answer, by Method, in its order.
+struct Shape
+{
+    Argument argument;
+    Answer answer = Answer::None;
+};
+
+constexpr Shape kShapes[] = {
+    {Argument::None},                             // GetValueParserFactory
+    {Argument::Text},                             // BeginFile
+    {Argument::Integer},                          // SetFileResult
+    {Argument::Text},                             // ReportWarning
+    {Argument::Text},                             // ReportError
+    {Argument::Number},                           // SetProgress
+    {Argument::Integer, Answer::ExtensionOrNull}, // GetExtension
+    {Argument::Text},                             // AddPoint
+    {Argument::Number},                           // SetNorthing
+    {Argument::Number},                           // SetEasting
+    {Argument::Number},                           // SetElevation
+    {Argument::Integer},                          // SetPlanType
+    {Argument::Integer},                          // SetHeightType
+    {Argument::Text},                             // SetPointCode
+    {Argument::Text},                             // SetStation
+    {Argument::Text},                             // SetDate
+    {Argument::Number},                           // SetInstrumentHeight
+    {Argument::Text},                             // SetTargetPoint
+    {Argument::Number},                           // SetPressure
+    {Argument::Number},                           // SetDryTemperature
+    {Argument::Number},                           // SetZenithAngle
+    {Argument::Number},                           // SetHorizontalAngle
+    {Argument::Number},                           // SetTargetHeight
+    {Argument::Number},                           // SetSlopeDistance
+    {Argument::Integer},                          // SetFace
+    {Argument::Text},                             // SetDescription
+    {Argument::Text},                             // SetObservationTime
+    {Argument::Text},                             // AddImageNote
+    {Argument::None},                             // AddRef
+    {Argument::None},                             // Release
+    {Argument::Integer},                          // GetAngleParser
+    {Argument::Integer},                          // GetDistanceParser
+    {Argument::Integer},                          // GetPressureParser
+    {Argument::Integer},                          // GetTemperatureParser
+    {Argument::Text, Answer::NumberOrFalse},      // Parse
+    {Argument::None, Answer::Flag},               // HasCurrent
+    {Argument::None},                             // MoveNext
+    {Argument::None, Answer::TextOrNull},         // GetCurrent
+    {Argument::None},                             // Reset
+    {Argument::KeyAndInteger, Answer::Integer},   // ReadInt
+    {Argument::KeyAndInteger, Answer::Flag},      // WriteInt
+};
+static_assert(std::size(kShapes) == kMethodCount, "one shape per method");
+
+void AppendNumber(std::string& out, double value)
+{
+    if (std::isnan(value))
+    {
+        out += "nan";
+        return;
+    }
+    char digits[64];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    out.append(digits, result.ptr);
+}
+
+// A text in double quotes with JSON escapes; lone surrogates are shown as \uXXXX.
+void AppendQuoted(std::string& out, const std::u16string& text)
+{
+    out += '"';
+    std::size_t plain = 0; // the start of the characters not yet written
+    const auto flush = [&](std::size_t end)
+    {
+        out += ToUtf8(text.substr(plain, end - plain));
+        plain = end + 1;
+    };
+    for (std::size_t i = 0; i < text.size(); ++i)
+    {
+        const char16_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF)
+        {
+            ++i; // a pair: written with the plain characters
+            continue;
+        }
+        const char* escape = nullptr;
+        char code[8];
+        switch (c)
+        {
+        case '"':
+            escape = "\\\"";
+            break;
+        case '\\':
+            escape = "\\\\";
+            break;
+        case '\n':
+            escape = "\\n";
+            break;
+        case '\r':
+            escape = "\\r";
+            break;
+        case '\t':
+            escape = "\\t";
+            break;
+        default:
+            if (c < 0x20 || (c >= 0xD800 && c <= 0xDFFF))
+            {
+                std::snprintf(code, sizeof code, "\\u%04X", static_cast<unsigned>(c));
+                escape = code;
+            }
+        }
+        if (escape != nullptr)
+        {
+            flush(i);
+            out += escape;
+        }
+    }
+    flush(text.size());
+    out += '"';
+}
+
+void AppendValue(std::string& out, const Value& value)
+{
+    if (const auto* text = std::get_if<Text>(&value))
+        AppendQuoted(out, text->value);
+    else if (const auto* number = std::get_if<double>(&value))
+        AppendNumber(out, *number);
+    else if (const auto* integer = std::get_if<int>(&value))
+        out += std::to_string(*integer);
+    else if (const auto* flag = std::get_if<bool>(&value))
+        out += *flag ? "true" : "false";
+    else
+        out += "null";
+}
+
+} // namespace
+
+std::string FormatCall(const Call& call)
+{
+    std::string line;
+    if (!call.object.empty())
+    {
+        line += call.object;
+        line += '.';
+    }
+    line += call.method;
+    line += '(';
+    for (std::size_t i = 0; i < call.arguments.size(); ++i)
+    {
+        if (i != 0)
+            line += ", ";
+        AppendValue(line, call.arguments[i]);
+    }
+    line += ')';
+    if (call.hasResult)
+    {
+        line += " -> ";
+        AppendValue(line, call.result);
+    }
+    return line;
+}
+
+Value Recorder::TextOf(const WideChar* text) const
+{
+    std::u16string value = FromWide(text);
+    if (value.size() > textLimit)
+    {
+        const std::string length = std::to_string(value.size());
+        value.resize(64);
+        value += u"...[" + FromUtf8(length) + u" characters]";
+    }
+    return Text{std::move(value)};
+}
+
+void Recorder::Observe(const Event& event)
+{
+    const Shape& shape = kShapes[static_cast<std::size_t>(event.method)];
+    Call call;
+    call.object = NameOf(event.object);
+    call.method = NameOf(event.method);
+    switch (shape.argument)
+    {
+    case Argument::None:
+        break;
+    case Argument::Text:
+        call.arguments.push_back(TextOf(event.text));
+        break;
+    case Argument::Number:
+        call.arguments.emplace_back(event.number);
+        break;
+    case Argument::Integer:
+        call.arguments.emplace_back(event.integer);
+        break;
+    case Argument::KeyAndInteger:
+        call.arguments = {TextOf(event.text), event.integer};
+        break;
+    }
+    call.hasResult = shape.answer != Answer::None;
+    switch (shape.answer)
+    {
+    case Answer::None:
+        break;
+    case Answer::ExtensionOrNull:
+        call.result = event.result != 0 ? Value(Text{u"extension"}) : Value(Null{});
+        break;
+    case Answer::NumberOrFalse:
+        call.result = event.result != 0 ? Value(event.number) : Value(false);
+        break;
+    case Answer::Flag:
+        call.result = event.result != 0;
+        break;
+    case Answer::TextOrNull:
+        call.result = event.text != nullptr ? TextOf(event.text) : Value(Null{});
+        break;
+    case Answer::Integer:
+        call.result = event.result;
+        break;
+    }
+    calls.push_back(std::move(call));
+}
+
+std::vector<std::string> Recorder::Lines() const
+{
+    std::vector<std::string> lines;
+    lines.reserve(calls.size());
+    for (const Call& call : calls)
+        lines.push_back(FormatCall(call));
+    return lines;
+}
+
+} // namespace Host
