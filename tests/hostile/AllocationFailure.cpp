@@ -5,8 +5,8 @@
 // there is no such thing (or a sanitizer's allocator would end the process instead of failing
 // the allocation), the test skips.
 
-#include "platform/ChildProcess.h"
 #include "tests/hostile/HostileSupport.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TestImport.h"
 
 #include <fstream>
@@ -53,7 +53,7 @@ const char* Meaning(int status)
 
 TEST(AllocationFailure, AFileLargerThanTheMemoryLeftEndsTheImport)
 {
-    if (Platform::RunInChildWithMemoryLimit(kHeadroom, [] { return 0; }) == -1)
+    if (Testing::RunInChildWithMemoryLimit(kHeadroom, [] { return 0; }) == -1)
         GTEST_SKIP() << "no child process with a memory limit in this build or system";
 
     const Testing::TempFolder folder;
@@ -64,7 +64,7 @@ TEST(AllocationFailure, AFileLargerThanTheMemoryLeftEndsTheImport)
         "second.xml", Testing::LandXml("<CgPoints><CgPoint name=\"P\">1 2 3</CgPoint></CgPoints>"));
 
     // The limit itself works: the small file alone imports under it.
-    const int control = Platform::RunInChildWithMemoryLimit(
+    const int control = Testing::RunInChildWithMemoryLimit(
         kHeadroom,
         [&]
         {
@@ -75,7 +75,7 @@ TEST(AllocationFailure, AFileLargerThanTheMemoryLeftEndsTheImport)
         });
     ASSERT_EQ(control, AsDesigned) << Meaning(control);
 
-    const int status = Platform::RunInChildWithMemoryLimit(
+    const int status = Testing::RunInChildWithMemoryLimit(
         kHeadroom,
         [&]
         {

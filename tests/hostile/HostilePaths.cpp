@@ -1,9 +1,9 @@
 // Paths the host may hand over that are not plain files at plain places: a folder, a FIFO,
 // Cyrillic and very long paths, and documents whose image references climb out of their folder.
 
-#include "platform/ChildProcess.h"
 #include "plugin/StringTable.h"
 #include "tests/hostile/HostileSupport.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TestImport.h"
 
 #include <chrono>
@@ -54,7 +54,7 @@ TEST(HostilePaths, AFifoCannotBeOpenedAndNeverBlocks)
 {
     const Testing::TempFolder folder;
     const auto fifo = folder.Child("pipe.xml");
-    if (!Platform::CreateFifo(fifo))
+    if (!Testing::CreateFifo(fifo))
     {
         EXPECT_FALSE(std::filesystem::exists(fifo));
         GTEST_SKIP() << "this system makes no FIFOs";
@@ -210,7 +210,7 @@ TEST(HostilePaths, AnImageThatIsAFifoIsNeverOpened)
     // is found like a file, and the import does not wait for a writer.
     const Testing::TempFolder folder;
     const auto fifo = folder.Child("FIFO.jpg");
-    if (!Platform::CreateFifo(fifo))
+    if (!Testing::CreateFifo(fifo))
     {
         EXPECT_FALSE(std::filesystem::exists(fifo));
         GTEST_SKIP() << "this system makes no FIFOs";

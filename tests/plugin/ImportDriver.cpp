@@ -1,8 +1,8 @@
 // The import driver: the walk over the host's paths and what it reports for each file.
 
 #include "plugin/ImportDriver.h"
-#include "platform/ChildProcess.h"
 #include "plugin/HResultError.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TestImport.h"
 #include "tools/host/Recorder.h"
 #include "tools/host/Text.h"
@@ -137,7 +137,7 @@ TEST(ImportDriver, ANamedPipeIsReportedAsUnopenableWithoutBlocking)
 {
     const Testing::TempFolder folder;
     const std::filesystem::path pipe = folder.Child("pipe.xml");
-    if (!Platform::CreateFifo(pipe))
+    if (!Testing::CreateFifo(pipe))
         GTEST_SKIP() << "no named pipes here";
     std::future<Lines> import = std::async(
         std::launch::async, [&] { return Import({Host::FromWide(Host::HostPath(pipe).c_str())}); });

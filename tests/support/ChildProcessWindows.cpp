@@ -1,9 +1,9 @@
 // Windows has neither fork nor FIFOs in the file system: both test helpers say so, and their
 // tests skip.
 
-#include "platform/ChildProcess.h"
+#include "tests/support/ChildProcess.h"
 
-namespace Platform
+namespace Testing
 {
 
 int RunInChildWithMemoryLimit(std::size_t, const std::function<int()>&)
@@ -16,4 +16,4 @@ bool CreateFifo(const std::filesystem::path&)
     return false;
 }
 
-} // namespace Platform
+} // namespace Testing

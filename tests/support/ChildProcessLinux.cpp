@@ -1,4 +1,4 @@
-#include "platform/ChildProcess.h"
+#include "tests/support/ChildProcess.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -11,7 +11,7 @@
 // address space as an error that ends the process; absent otherwise.
 extern "C" __attribute__((weak)) void __lsan_do_leak_check();
 
-namespace Platform
+namespace Testing
 {
 namespace
 {
@@ -73,4 +73,4 @@ bool CreateFifo(const std::filesystem::path& path)
     return ::mkfifo(path.c_str(), 0600) == 0;
 }
 
-} // namespace Platform
+} // namespace Testing

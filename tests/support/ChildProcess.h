@@ -1,14 +1,14 @@
 #pragma once
 
-// Test support: calls into the operating system that only the tests make, never the plug-in.
-// One implementation per OS, like the rest of this folder; where the system has no such thing
-// the call says so and the test skips.
+// Calls into the operating system that only the tests make, never the plug-in: one
+// implementation per OS (ChildProcessLinux.cpp, ChildProcessWindows.cpp), chosen by the build.
+// Where the system has no such thing the call says so and the test skips.
 
 #include <cstddef>
 #include <filesystem>
 #include <functional>
 
-namespace Platform
+namespace Testing
 {
 
 // Runs work in a child process whose address space may grow by at most extraBytes beyond what
@@ -21,4 +21,4 @@ int RunInChildWithMemoryLimit(std::size_t extraBytes, const std::function<int()>
 // Creates a named pipe (FIFO) at path. False when the system has none or it cannot be made.
 bool CreateFifo(const std::filesystem::path& path);
 
-} // namespace Platform
+} // namespace Testing
