@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ clang-14 libclang-rt-14-dev clang-format
     librapidxml-dev libcli11-dev nlohmann-json3-dev
-    libgtest-dev googletest libbenchmark-dev
+    libgtest-dev googletest
     g++-mingw-w64-x86-64-posix mingw-w64-tools wine64
     locales binutils
 )
