@@ -4,19 +4,29 @@
 // tables, so what it prints is what any host would receive.
 
 #include "platform/HostLibrary.h"
+#include "tools/host/LoadedLibrary.h"
 #include "tools/host/Recorder.h"
 #include "tools/host/Text.h"
+#include "tools/landxml-probe/DocumentContents.h"
+#include "tools/landxml-probe/OutputFile.h"
+#include "tools/landxml-probe/Paths.h"
+#include "tools/landxml-probe/Plan.h"
+#include "tools/landxml-probe/Summary.h"
 
 #include <CLI/CLI.hpp>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
 namespace
 {
+
+using Probe::FileSummary;
+using Probe::FullPath;
+using Probe::IsFile;
 
 enum ExitStatus
 {
@@ -34,6 +44,7 @@ struct Options
     std::string pluginPath;
     std::string relativeTo;
     std::string outputPath;
+    std::string planPath;
     bool summary = false;
     bool verbose = false;
     bool noPrismConstant = false;
@@ -49,28 +60,6 @@ Host::Call MakeCall(std::string object, std::string method, std::vector<Host::Va
     call.hasResult = true;
     call.result = std::move(result);
     return call;
-}
-
-std::filesystem::path PathOf(const std::string& utf8)
-{
-    return std::filesystem::u8path(utf8);
-}
-
-// A path the way a host hands it over: absolute, without "." or ".." steps, with the system's
-// own separators. A path that cannot be made absolute is kept as written.
-std::filesystem::path FullPath(const std::string& utf8)
-{
-    std::error_code error;
-    std::filesystem::path full = std::filesystem::absolute(PathOf(utf8), error);
-    if (error)
-        full = PathOf(utf8);
-    return full.lexically_normal().make_preferred();
-}
-
-bool IsFile(const std::string& utf8)
-{
-    std::error_code error;
-    return std::filesystem::is_regular_file(PathOf(utf8), error);
 }
 
 // The plug-in library a host installed beside itself would find; in the build tree, where the
@@ -113,7 +102,7 @@ public:
     {
         if (folderUtf8.empty())
             return;
-        folder = FullPath(folderUtf8).u16string();
+        folder = Probe::PathText(FullPath(folderUtf8));
         while (!folder.empty() && (folder.back() == u'/' || folder.back() == u'\\'))
             folder.pop_back();
     }
@@ -173,28 +162,6 @@ std::string JsonLine(const Host::Call& call)
     return line.dump();
 }
 
-struct FileSummary
-{
-    std::string path;
-    int points = 0;
-    int stations = 0;
-    int observations = 0;
-    int imageNotes = 0;
-    int warnings = 0;
-    int errors = 0;
-
-    void Count(const Host::Call& call)
-    {
-        const bool sink = call.object.empty();
-        points += sink && call.method == "AddPoint";
-        stations += sink && call.method == "SetStation";
-        observations += sink && call.method == "SetTargetPoint";
-        imageNotes += call.object == "extension" && call.method == "AddImageNote";
-        warnings += sink && call.method == "ReportWarning";
-        errors += sink && call.method == "ReportError";
-    }
-};
-
 bool StartsFile(const Host::Call& call)
 {
     return call.object.empty() && call.method == "BeginFile";
@@ -208,30 +175,12 @@ std::string FirstText(const Host::Call& call)
     return std::string();
 }
 
-void WriteSummary(std::ostream& out, const FileSummary& file, bool json)
-{
-    if (json)
-    {
-        nlohmann::ordered_json line;
-        line["file"] = file.path;
-        line["points"] = file.points;
-        line["stations"] = file.stations;
-        line["observations"] = file.observations;
-        line["imageNotes"] = file.imageNotes;
-        line["warnings"] = file.warnings;
-        line["errors"] = file.errors;
-        out << line.dump() << "\n";
-        return;
-    }
-    out << file.path << ": points " << file.points << ", stations " << file.stations
-        << ", observations " << file.observations << ", image notes " << file.imageNotes
-        << ", warnings " << file.warnings << ", errors " << file.errors << "\n";
-}
-
 // Prints the record: calls before the import, the import's calls under a header per file, calls
-// after it; or only the counts per file. Returns the files' summaries.
+// after it; or only the summary per file. documents are the files as handed to the plug-in, in
+// order: the summary reads each to say what it holds that did not reach the host.
 std::vector<FileSummary> WriteRecord(std::ostream& out, const Options& options,
-                                     const FolderMask& mask, const std::vector<Host::Call>& calls)
+                                     const FolderMask& mask, const std::vector<Host::Call>& calls,
+                                     const std::vector<std::filesystem::path>& documents)
 {
     const bool json = options.format == "jsonl";
     std::vector<FileSummary> files;
@@ -240,7 +189,7 @@ std::vector<FileSummary> WriteRecord(std::ostream& out, const Options& options,
         const Host::Call call = mask.Apply(recorded);
         if (StartsFile(call))
         {
-            files.push_back({FirstText(call)});
+            files.emplace_back().path = FirstText(call);
             if (!options.summary && !json)
                 out << "== " << files.back().path << "\n";
         }
@@ -250,9 +199,54 @@ std::vector<FileSummary> WriteRecord(std::ostream& out, const Options& options,
             out << (json ? JsonLine(call) : Host::FormatCall(call)) << "\n";
     }
     if (options.summary)
-        for (const FileSummary& file : files)
-            WriteSummary(out, file, json);
+        for (std::size_t i = 0; i < files.size(); ++i)
+        {
+            if (i < documents.size() && files[i].ErrorCount() == 0)
+                files[i].document = Probe::ReadDocumentContents(documents[i]);
+            if (json)
+                Probe::WriteSummaryJson(out, files[i]);
+            else
+                Probe::WriteSummaryText(out, files[i]);
+        }
     return files;
+}
+
+// The scale bar's unit: the length unit all documents declare, if they agree on one.
+std::string CommonUnit(const std::vector<std::filesystem::path>& documents)
+{
+    std::string common;
+    for (std::size_t i = 0; i < documents.size(); ++i)
+    {
+        const std::string unit = Probe::ReadDocumentContents(documents[i]).linearUnit;
+        if (i > 0 && unit != common)
+            return std::string();
+        common = unit;
+    }
+    if (common == "meter")
+        return "m";
+    if (common == "kilometer")
+        return "km";
+    if (common == "foot" || common == "USSurveyFoot" || common == "internationalFoot")
+        return "ft";
+    return std::string();
+}
+
+// Opens an output file (-o, --plan) as a temporary beside it.
+bool OpenOutput(Probe::OutputFile& file, const std::string& path)
+{
+    if (file.Open(Probe::PathOf(path)))
+        return true;
+    std::cerr << "landxml-probe: cannot write " << path << "\n";
+    return false;
+}
+
+bool CommitOutput(Probe::OutputFile& file, const std::string& path)
+{
+    std::string error;
+    if (file.Commit(error))
+        return true;
+    std::cerr << "landxml-probe: cannot write " << path << ": " << error << "\n";
+    return false;
 }
 
 } // namespace
@@ -260,19 +254,35 @@ std::vector<FileSummary> WriteRecord(std::ostream& out, const Options& options,
 int main(int argc, char** argv)
 {
     CLI::App app{"Imports LandXML files through the plug-in library, as the host application "
-                 "does, and prints every call the plug-in makes on the host."};
+                 "does, and prints every call the plug-in makes on the host.",
+                 "landxml-probe"};
+    // A path such as /home/a.xml is a path in every build, never a Windows-style option.
+    app.allow_windows_style_options(false);
+    app.set_version_flag("--version", "landxml-probe " LANDXML_PROBE_VERSION,
+                         "print the program's version and exit");
     Options options;
-    app.add_option("files", options.files, "LandXML files to import, in this order")->required();
+    app.add_option("files", options.files, "LandXML files to import, in this order")
+        ->required()
+        ->type_name("FILE");
     app.add_option("--format", options.format, "text (one line per call) or jsonl")
-        ->check(CLI::IsMember({"text", "jsonl"}));
-    app.add_flag("--summary", options.summary, "print per file only the counts of what it gave");
+        ->check(CLI::IsMember({"text", "jsonl"}))
+        ->type_name("text|jsonl");
+    app.add_flag("--summary", options.summary,
+                 "print per file what was imported, the messages and what was not imported");
+    app.add_option("--plan", options.planPath,
+                   "also write a plan view (SVG) of the points and observations the host received")
+        ->type_name("FILE");
     app.add_flag("-v,--verbose", options.verbose,
-                 "also print the calls on the plug-in, the settings store and the path list");
+                 "also print the calls on the plug-in, the settings store and the path list, "
+                 "and name the library loaded");
     app.add_flag("--no-prism-constant", options.noPrismConstant,
                  "the settings store holds 0 for ConsiderPrismConstant");
-    app.add_option("--plugin", options.pluginPath, "the plug-in library to load");
-    app.add_option("--relative-to", options.relativeTo, "print paths under DIR as <dir>/...");
-    app.add_option("-o,--output", options.outputPath, "write to FILE instead of standard output");
+    app.add_option("--plugin", options.pluginPath, "the plug-in library to load")
+        ->type_name("FILE");
+    app.add_option("--relative-to", options.relativeTo, "print paths under DIR as <dir>/...")
+        ->type_name("DIR");
+    app.add_option("-o,--output", options.outputPath, "write to FILE instead of standard output")
+        ->type_name("FILE");
     // Arguments as UTF-8 whatever the console's code page; the parser takes them last first.
     std::vector<std::string> arguments;
     for (int i = argc - 1; i > 0; --i)
@@ -286,18 +296,14 @@ int main(int argc, char** argv)
         return app.exit(error) == 0 ? ExitImported : ExitUsage;
     }
 
-    std::ofstream outputFile;
-    if (!options.outputPath.empty())
-    {
-        // Binary, so that the file holds the same bytes in every build.
-        outputFile.open(PathOf(options.outputPath), std::ios::binary);
-        if (!outputFile)
-        {
-            std::cerr << "landxml-probe: cannot write " << options.outputPath << "\n";
-            return ExitUsage;
-        }
-    }
-    std::ostream& out = options.outputPath.empty() ? std::cout : outputFile;
+    // Outputs go to temporary files first: a run that fails leaves existing files untouched.
+    Probe::OutputFile outputFile;
+    Probe::OutputFile planFile;
+    if (!options.outputPath.empty() && !OpenOutput(outputFile, options.outputPath))
+        return ExitUsage;
+    if (!options.planPath.empty() && !OpenOutput(planFile, options.planPath))
+        return ExitUsage;
+    std::ostream& out = options.outputPath.empty() ? std::cout : outputFile.Stream();
 
     if (options.pluginPath.empty())
         options.pluginPath = DefaultLibrary(Platform::ArgumentUtf8(0, argv));
@@ -306,9 +312,12 @@ int main(int argc, char** argv)
     if (!library.Load(options.pluginPath, error))
     {
         std::cerr << "landxml-probe: cannot load the plug-in " << options.pluginPath << ": "
-                  << error << "\n";
+                  << Host::DescribeLoadFailure(error) << "\n";
         return ExitLibrary;
     }
+    if (options.verbose)
+        std::cerr << "landxml-probe: loaded the plug-in "
+                  << Host::LibraryPathOf(library.CreatePlugin()) << "\n";
     Plugin::IGroundBasedMIP* plugin = library.CreatePlugin()();
     if (plugin == nullptr)
     {
@@ -330,9 +339,17 @@ int main(int argc, char** argv)
     }
     plugin->LoadSettings(&store);
 
+    std::vector<std::filesystem::path> documents;
     std::vector<Plugin::WideString> paths;
     for (const std::string& file : options.files)
-        paths.push_back(Host::ToWideString(FullPath(file).u16string()));
+    {
+        documents.push_back(FullPath(file));
+        if (!Probe::HasTextName(documents.back()))
+            std::cerr << "landxml-probe: the name " << Probe::PathUtf8(documents.back())
+                      << " is not UTF-8 text; the plug-in receives it with U+FFFD in place of "
+                         "the bytes it cannot name\n";
+        paths.push_back(Host::ToWideString(Probe::PathText(documents.back())));
+    }
     // With verbose output the path list's calls join the record, in call order.
     Host::Recorder record;
     Host::PathList pathList(paths, options.verbose ? &record : nullptr);
@@ -359,12 +376,14 @@ int main(int argc, char** argv)
     if (options.verbose)
         calls.push_back(MakeCall("plugin", "Release", {}, destroyed));
     const std::vector<FileSummary> files =
-        WriteRecord(out, options, FolderMask(options.relativeTo), calls);
+        WriteRecord(out, options, FolderMask(options.relativeTo), calls, documents);
     out.flush();
+    if (!options.planPath.empty())
+        Probe::WritePlan(planFile.Stream(), record.Calls(), CommonUnit(documents));
 
     int status = ExitImported;
     for (const FileSummary& file : files)
-        if (file.errors != 0)
+        if (file.ErrorCount() != 0)
             status = ExitFileErrors;
     if (raised)
     {
@@ -383,6 +402,11 @@ int main(int argc, char** argv)
             std::cerr << "landxml-probe: the plug-in object outlived the host's last Release\n";
         status = ExitHostContract;
     }
+    // The record is complete: it replaces the output files.
+    if (!options.outputPath.empty() && !CommitOutput(outputFile, options.outputPath))
+        return ExitUsage;
+    if (!options.planPath.empty() && !CommitOutput(planFile, options.planPath))
+        return ExitUsage;
     if (!out)
     {
         std::cerr << "landxml-probe: the output could not be written\n";

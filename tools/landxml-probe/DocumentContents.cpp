@@ -1,0 +1,310 @@
+#include "tools/landxml-probe/DocumentContents.h"
+
+#include "tools/landxml-probe/Paths.h"
+
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <rapidxml/rapidxml.hpp>
+#include <string_view>
+
+namespace Probe
+{
+
+namespace
+{
+
+using Node = rapidxml::xml_node<>;
+constexpr std::size_t kNamesShown = 5;
+
+std::string_view NameOf(const Node* node)
+{
+    return {node->name(), node->name_size()};
+}
+
+bool NameIs(const Node* node, std::string_view name)
+{
+    return node->type() == rapidxml::node_element && NameOf(node) == name;
+}
+
+// The attribute's value, or nullptr when the element has none of that name.
+const char* Attribute(const Node* node, const char* name)
+{
+    const rapidxml::xml_attribute<>* attribute = node->first_attribute(name);
+    return attribute != nullptr ? attribute->value() : nullptr;
+}
+
+// Element names in words, for sections and elements the plug-in does not read.
+std::pair<std::string, std::string> WordsFor(std::string_view element)
+{
+    static const std::map<std::string_view, std::pair<std::string, std::string>> words = {
+        {"Surfaces", {"surfaces section", "surfaces sections"}},
+        {"Alignments", {"alignments section", "alignments sections"}},
+        {"Roadways", {"roadways section", "roadways sections"}},
+        {"PipeNetworks", {"pipe networks section", "pipe networks sections"}},
+        {"Monuments", {"monuments section", "monuments sections"}},
+        {"CoordinateSystem", {"coordinate system", "coordinate systems"}},
+        {"GradeModel", {"grade model", "grade models"}},
+        {"GPSSetup", {"GNSS setup", "GNSS setups"}},
+        {"GPSVector", {"GNSS vector", "GNSS vectors"}},
+        {"ReducedObservation", {"reduced observation", "reduced observations"}},
+        {"RedHorizontalPosition", {"reduced horizontal position", "reduced horizontal positions"}},
+        {"RedVerticalObservation",
+         {"reduced vertical observation", "reduced vertical observations"}},
+        {"ReducedArcObservation", {"reduced arc observation", "reduced arc observations"}},
+        {"PlanFeatures", {"further PlanFeatures section", "further PlanFeatures sections"}},
+        {"Parcels", {"further Parcels section", "further Parcels sections"}},
+        {"HexagonLandXML", {"further extension element", "further extension elements"}},
+        {"Imperial", {"imperial units element", "imperial units elements"}},
+    };
+    const auto found = words.find(element);
+    if (found != words.end())
+        return found->second;
+    return {"element", "elements"};
+}
+
+// Elements that describe the document rather than hold survey data: nothing to miss in them.
+bool IsHeader(std::string_view element)
+{
+    return element == "Project" || element == "Application" || element == "Author" ||
+           element == "SurveyHeader" || element == "Equipment" || element == "Feature" ||
+           element == "InstrumentPoint" || element == "FeatureDictionary";
+}
+
+class Reader
+{
+public:
+    explicit Reader(DocumentContents& found) : contents(found) {}
+
+    void Read(const Node* root)
+    {
+        const char* version = Attribute(root, "version");
+        groupsRead = version == nullptr ||
+                     (std::string_view(version) != "1.0" && std::string_view(version) != "1.1");
+        const Node* extension = root->first_node("HexagonLandXML");
+        if (extension != nullptr)
+            ReadExtensionPoints(extension);
+        bool planFeaturesSeen = false;
+        bool parcelsSeen = false;
+        for (const Node* child = root->first_node(); child; child = child->next_sibling())
+        {
+            if (child->type() != rapidxml::node_element)
+                continue;
+            const std::string_view name = NameOf(child);
+            if (name == "Units")
+                ReadUnits(child);
+            else if (name == "CgPoints")
+                ReadCgPoints(child);
+            else if (name == "Survey")
+                ReadSurvey(child);
+            else if (name == "HexagonLandXML" && child == extension)
+                continue;
+            else if (name == "PlanFeatures" && !planFeaturesSeen)
+                planFeaturesSeen = ReadFeatures(child, "PlanFeature");
+            else if (name == "Parcels" && !parcelsSeen)
+                parcelsSeen = ReadFeatures(child, "Parcel");
+            else if (!IsHeader(name))
+                NotRead(child, "");
+        }
+    }
+
+private:
+    void Add(const std::string& singular, const std::string& plural, const char* name)
+    {
+        LeftOut* entry = nullptr;
+        for (LeftOut& existing : contents.leftOut)
+            if (existing.singular == singular)
+                entry = &existing;
+        if (entry == nullptr)
+            entry = &contents.leftOut.emplace_back(LeftOut{singular, plural, 0, {}});
+        ++entry->count;
+        if (name != nullptr && entry->names.size() < kNamesShown)
+            entry->names.push_back(ValidUtf8(name));
+    }
+
+    // An element the plug-in never visits, named with its place in the document.
+    void NotRead(const Node* element, const std::string& place)
+    {
+        const std::string path = place + std::string(NameOf(element));
+        const auto [singular, plural] = WordsFor(NameOf(element));
+        Add(singular + " (" + path + ")", plural + " (" + path + ")", nullptr);
+    }
+
+    void ReadExtensionPoints(const Node* extension)
+    {
+        for (const Node* point = extension->first_node("Point"); point;
+             point = point->next_sibling("Point"))
+        {
+            const char* id = Attribute(point, "uniqueID");
+            if (id == nullptr || point->first_node("PointCode") == nullptr)
+                continue;
+            std::string key = id;
+            key = key.substr(0, key.find('@'));
+            const char* subclass = Attribute(point, "subclass");
+            subclasses.emplace(key, subclass != nullptr ? subclass : "");
+        }
+    }
+
+    void ReadUnits(const Node* units)
+    {
+        bool metricSeen = false;
+        for (const Node* child = units->first_node(); child; child = child->next_sibling())
+        {
+            if (child->type() != rapidxml::node_element)
+                continue;
+            if (NameIs(child, "Metric") && !metricSeen)
+                metricSeen = true;
+            else
+                NotRead(child, "Units/");
+            const char* linear = Attribute(child, "linearUnit");
+            if (linear != nullptr && contents.linearUnit.empty())
+                contents.linearUnit = linear;
+        }
+    }
+
+    // The plug-in's choice of points: only control points and points without a role, unless the
+    // extension marks the point as measured by GNSS phase; never a name with "@" other than a
+    // control point's.
+    void ReadCgPoints(const Node* points)
+    {
+        for (const Node* point = points->first_node(); point; point = point->next_sibling())
+        {
+            if (!NameIs(point, "CgPoint"))
+                continue;
+            const char* name = Attribute(point, "name");
+            if (name == nullptr)
+            {
+                Add("point without a name", "points without a name", nullptr);
+                continue;
+            }
+            const char* role = Attribute(point, "role");
+            const std::string_view roleText = role != nullptr ? role : "";
+            const bool control = roleText == "control point";
+            if (std::string_view(name).find('@') != std::string_view::npos && !control)
+            {
+                Add("point named with \"@\" that is not a control point",
+                    "points named with \"@\" that are not control points", name);
+                continue;
+            }
+            const auto record = subclasses.find(name);
+            const bool gnssPhase = record != subclasses.end() && record->second == "GPS phase";
+            const bool sent = gnssPhase ? roleText != "measured" : role == nullptr || control;
+            if (!sent)
+            {
+                const std::string quoted = "\"" + ValidUtf8(role) + "\"";
+                Add("point with role " + quoted, "points with role " + quoted, name);
+            }
+        }
+    }
+
+    bool ReadFeatures(const Node* section, std::string_view kind)
+    {
+        for (const Node* child = section->first_node(); child; child = child->next_sibling())
+            if (child->type() == rapidxml::node_element && NameOf(child) != kind)
+                NotRead(child, std::string(NameOf(section)) + "/");
+        return true;
+    }
+
+    void ReadSurvey(const Node* survey)
+    {
+        for (const Node* child = survey->first_node(); child; child = child->next_sibling())
+        {
+            if (child->type() != rapidxml::node_element)
+                continue;
+            const std::string_view name = NameOf(child);
+            if (name == "InstrumentSetup")
+                ReadSetup(child);
+            else if (name == "ObservationGroup")
+                ReadGroup(child);
+            else if (name == "CgPoints")
+                for (const Node* point = child->first_node("CgPoint"); point;
+                     point = point->next_sibling("CgPoint"))
+                    Add("point in CgPoints inside a survey (only CgPoints at the top are read)",
+                        "points in CgPoints inside a survey (only CgPoints at the top are read)",
+                        Attribute(point, "name"));
+            else if (!IsHeader(name))
+                NotRead(child, "Survey/");
+        }
+    }
+
+    void ReadSetup(const Node* setup)
+    {
+        const bool usable =
+            Attribute(setup, "id") != nullptr && Attribute(setup, "stationName") != nullptr;
+        for (const Node* child = setup->first_node(); child; child = child->next_sibling())
+        {
+            if (!NameIs(child, "RawObservation"))
+                continue;
+            if (usable)
+                ReadObservation(child);
+            else
+                Add("raw observation of a setup without id or station name",
+                    "raw observations of setups without id or station name", nullptr);
+        }
+    }
+
+    void ReadGroup(const Node* group)
+    {
+        const bool read = groupsRead && Attribute(group, "id") != nullptr;
+        for (const Node* child = group->first_node(); child; child = child->next_sibling())
+        {
+            if (child->type() != rapidxml::node_element || IsHeader(NameOf(child)))
+                continue;
+            if (!NameIs(child, "RawObservation"))
+                NotRead(child, "Survey/ObservationGroup/");
+            else if (!groupsRead)
+                Add("raw observation in an observation group (read in LandXML 1.2 only)",
+                    "raw observations in observation groups (read in LandXML 1.2 only)", nullptr);
+            else if (!read)
+                Add("raw observation in an observation group without id",
+                    "raw observations in observation groups without id", nullptr);
+            else
+                ReadObservation(child);
+        }
+    }
+
+    void ReadObservation(const Node* observation)
+    {
+        const Node* target = observation->first_node("TargetPoint");
+        if (target == nullptr)
+            Add("raw observation without a target", "raw observations without a target", nullptr);
+        else if (Attribute(target, "name") == nullptr)
+            Add("raw observation whose target has no name",
+                "raw observations whose target has no name", nullptr);
+    }
+
+    DocumentContents& contents;
+    bool groupsRead = true;
+    // The extension's point records by name (cut before "@"): their subclass; the first stays.
+    std::map<std::string, std::string> subclasses;
+};
+
+} // namespace
+
+DocumentContents ReadDocumentContents(const std::filesystem::path& file)
+{
+    DocumentContents contents;
+    std::ifstream stream(file, std::ios::binary);
+    if (!stream)
+        return contents;
+    std::vector<char> buffer((std::istreambuf_iterator<char>(stream)),
+                             std::istreambuf_iterator<char>());
+    buffer.push_back('\0');
+    rapidxml::xml_document<> tree;
+    try
+    {
+        tree.parse<0>(buffer.data());
+    }
+    catch (const rapidxml::parse_error&)
+    {
+        return contents;
+    }
+    const Node* root = tree.first_node("LandXML");
+    if (root == nullptr)
+        return contents;
+    contents.read = true;
+    Reader(contents).Read(root);
+    return contents;
+}
+
+} // namespace Probe

@@ -1,0 +1,205 @@
+#include "tools/landxml-probe/Summary.h"
+
+#include "tools/host/Text.h"
+
+#include <algorithm>
+#include <nlohmann/json.hpp>
+
+namespace Probe
+{
+
+namespace
+{
+
+std::string FirstText(const Host::Call& call)
+{
+    if (!call.arguments.empty())
+        if (const auto* text = std::get_if<Host::Text>(&call.arguments.front()))
+            return Host::ToUtf8(text->value);
+    return std::string();
+}
+
+int FirstInteger(const Host::Call& call)
+{
+    if (!call.arguments.empty())
+        if (const auto* integer = std::get_if<int>(&call.arguments.front()))
+            return *integer;
+    return -1;
+}
+
+void AddMessage(std::vector<Message>& messages, const std::string& text)
+{
+    const auto same = std::find_if(messages.begin(), messages.end(),
+                                   [&](const Message& message) { return message.text == text; });
+    if (same != messages.end())
+        ++same->count;
+    else
+        messages.push_back({text, 1});
+}
+
+std::string Counted(int count, const char* singular, const char* plural)
+{
+    return std::to_string(count) + " " + (count == 1 ? singular : plural);
+}
+
+std::string AngleWords(int code)
+{
+    if (code == 1)
+        return "angles in degrees, minutes and seconds (dd.mm.ss)";
+    if (code == 0)
+        return "angles in radians";
+    return "angles with unit code " + std::to_string(code);
+}
+
+std::string PressureWords(int code)
+{
+    if (code == 1)
+        return "pressure in hectopascals";
+    if (code == 0)
+        return "pressure in millimetres of mercury";
+    return "pressure with unit code " + std::to_string(code);
+}
+
+std::string OtherUnitWords(const char* what, int code)
+{
+    if (code == 0)
+        return std::string(what) + " in the host's own unit";
+    return std::string(what) + " with unit code " + std::to_string(code);
+}
+
+std::string UnitsLine(const FileSummary& file)
+{
+    if (file.angleUnit < 0)
+        return "not asked for";
+    const std::string others = file.distanceUnit == 0 && file.temperatureUnit == 0
+                                   ? std::string("lengths and temperatures in the host's own units")
+                                   : OtherUnitWords("lengths", file.distanceUnit) + "; " +
+                                         OtherUnitWords("temperatures", file.temperatureUnit);
+    return AngleWords(file.angleUnit) + "; " + PressureWords(file.pressureUnit) + "; " + others;
+}
+
+void WriteMessages(std::ostream& out, const char* title, const std::vector<Message>& messages)
+{
+    int total = 0;
+    for (const Message& message : messages)
+        total += message.count;
+    out << "  " << title << ": " << (total == 0 ? std::string("none") : std::to_string(total))
+        << "\n";
+    for (const Message& message : messages)
+        out << "    " << message.count << "\xC3\x97 " << message.text << "\n";
+}
+
+nlohmann::ordered_json MessagesJson(const std::vector<Message>& messages)
+{
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const Message& message : messages)
+        list.push_back({{"text", message.text}, {"count", message.count}});
+    return list;
+}
+
+} // namespace
+
+void FileSummary::Count(const Host::Call& call)
+{
+    const std::string& method = call.method;
+    if (call.object.empty())
+    {
+        points += method == "AddPoint";
+        observations += method == "SetTargetPoint";
+        if (method == "SetStation")
+        {
+            ++activations;
+            const std::string name = FirstText(call);
+            if (std::find(stations.begin(), stations.end(), name) == stations.end())
+                stations.push_back(name);
+        }
+        else if (method == "ReportWarning")
+            AddMessage(warnings, FirstText(call));
+        else if (method == "ReportError")
+            AddMessage(errors, FirstText(call));
+    }
+    else if (call.object == "extension")
+        imageNotes += method == "AddImageNote";
+    else if (call.object == "factory")
+    {
+        if (method == "GetDistanceParser")
+            distanceUnit = FirstInteger(call);
+        else if (method == "GetAngleParser")
+            angleUnit = FirstInteger(call);
+        else if (method == "GetPressureParser")
+            pressureUnit = FirstInteger(call);
+        else if (method == "GetTemperatureParser")
+            temperatureUnit = FirstInteger(call);
+    }
+}
+
+int FileSummary::ErrorCount() const
+{
+    int total = 0;
+    for (const Message& error : errors)
+        total += error.count;
+    return total;
+}
+
+void WriteSummaryText(std::ostream& out, const FileSummary& file)
+{
+    out << file.path << "\n";
+    out << "  imported: " << Counted(file.points, "point", "points") << ", "
+        << Counted(static_cast<int>(file.stations.size()), "station", "stations") << " ("
+        << Counted(file.activations, "activation", "activations") << "), "
+        << Counted(file.observations, "observation", "observations") << ", "
+        << Counted(file.imageNotes, "image note", "image notes") << "\n";
+    out << "  units asked for: " << UnitsLine(file) << "\n";
+    WriteMessages(out, "warnings", file.warnings);
+    WriteMessages(out, "errors", file.errors);
+    if (file.ErrorCount() != 0)
+    {
+        out << "  not imported: the whole file (the plug-in reported an error)\n";
+        return;
+    }
+    if (!file.document.read)
+    {
+        out << "  not imported: unknown (the probe could not read the file as LandXML)\n";
+        return;
+    }
+    out << "  not imported:" << (file.document.leftOut.empty() ? " nothing" : "") << "\n";
+    for (const LeftOut& item : file.document.leftOut)
+    {
+        out << "    " << item.count << " " << (item.count == 1 ? item.singular : item.plural);
+        for (std::size_t i = 0; i < item.names.size(); ++i)
+            out << (i == 0 ? ": " : ", ") << item.names[i];
+        if (!item.names.empty() && item.count > static_cast<int>(item.names.size()))
+            out << " and " << item.count - static_cast<int>(item.names.size()) << " more";
+        out << "\n";
+    }
+}
+
+void WriteSummaryJson(std::ostream& out, const FileSummary& file)
+{
+    nlohmann::ordered_json line;
+    line["file"] = file.path;
+    line["points"] = file.points;
+    line["stations"] = file.stations.size();
+    line["activations"] = file.activations;
+    line["observations"] = file.observations;
+    line["imageNotes"] = file.imageNotes;
+    line["units"] = file.angleUnit < 0 ? nlohmann::ordered_json(nullptr)
+                                       : nlohmann::ordered_json(UnitsLine(file));
+    line["warnings"] = MessagesJson(file.warnings);
+    line["errors"] = MessagesJson(file.errors);
+    if (file.ErrorCount() != 0)
+        line["notImported"] = "all";
+    else if (!file.document.read)
+        line["notImported"] = nullptr;
+    else
+    {
+        line["notImported"] = nlohmann::ordered_json::array();
+        for (const LeftOut& item : file.document.leftOut)
+            line["notImported"].push_back({{"count", item.count},
+                                           {"what", item.count == 1 ? item.singular : item.plural},
+                                           {"names", item.names}});
+    }
+    out << line.dump() << "\n";
+}
+
+} // namespace Probe
