@@ -4,8 +4,25 @@
 # Under Wine (EMULATOR) the paths are handed over in Windows form, as a Windows host would.
 #   cmake -DPROBE=... [-DEMULATOR=...] -DINPUT=... -DFOLDER=... -DOUTPUT=... [-DOPTIONS=...]
 #         [-DPLUGIN=...] [-DEXPECTED=...] [-DEXPECTED_STATUS=...] [-DEXPECTED_ERROR=...]
+#         [-DREQUIRES=path] [-DKEPT=text] [-DNOT_UTF8_NAME=ON]
+#         [-DPLAN=... -DPLAN_POINTS=n -DPLAN_STATIONS=n -DXMLLINT=... -DRSVG_CONVERT=...]
 #         -P RunProbe.cmake
-foreach(name INPUT FOLDER OUTPUT PLUGIN)
+# REQUIRES: a path that must exist, else the case prints "SKIPPED:" (the test's skip pattern).
+# KEPT: OUTPUT holds this text before the run and must hold it still afterwards.
+# NOT_UTF8_NAME: INPUT gets a byte that is no UTF-8 (0xFF) before ".xml".
+# PLAN: also writes the plan there; it must be well-formed, hold PLAN_POINTS elements of class
+# "point" and PLAN_STATIONS of class "station", and render.
+foreach(path IN ITEMS ${REQUIRES} ${XMLLINT} ${RSVG_CONVERT})
+    if(NOT EXISTS ${path})
+        message("SKIPPED: ${path} is absent")
+        return()
+    endif()
+endforeach()
+if(NOT_UTF8_NAME)
+    string(ASCII 255 byte)
+    set(INPUT "${INPUT}${byte}.xml")
+endif()
+foreach(name INPUT FOLDER OUTPUT PLUGIN PLAN)
     set(path ${${name}})
     if(EMULATOR AND path)
         string(REPLACE "/" "\\" path "Z:${path}")
@@ -16,11 +33,19 @@ set(arguments ${OPTIONS} --relative-to ${host_FOLDER} --output ${host_OUTPUT})
 if(PLUGIN)
     list(APPEND arguments --plugin ${host_PLUGIN})
 endif()
+if(PLAN)
+    list(APPEND arguments --plan ${host_PLAN})
+    file(REMOVE ${PLAN})
+endif()
 if(NOT DEFINED EXPECTED_STATUS)
     set(EXPECTED_STATUS 0)
 endif()
 
-file(REMOVE ${OUTPUT})
+if(DEFINED KEPT)
+    file(WRITE ${OUTPUT} "${KEPT}")
+else()
+    file(REMOVE ${OUTPUT})
+endif()
 execute_process(
     COMMAND ${EMULATOR} ${PROBE} ${arguments} ${host_INPUT}
     RESULT_VARIABLE status
@@ -43,5 +68,31 @@ if(DEFINED EXPECTED)
     if(different)
         file(READ ${OUTPUT} actual)
         message(FATAL_ERROR "the output differs from ${EXPECTED}; it was:\n${actual}")
+    endif()
+endif()
+if(DEFINED KEPT)
+    file(READ ${OUTPUT} after)
+    if(NOT after STREQUAL KEPT)
+        message(FATAL_ERROR "${OUTPUT} was changed; it holds:\n${after}")
+    endif()
+endif()
+if(PLAN)
+    execute_process(COMMAND ${XMLLINT} --noout ${PLAN} RESULT_VARIABLE invalid ERROR_VARIABLE why)
+    if(invalid)
+        message(FATAL_ERROR "the plan is not well-formed XML:\n${why}")
+    endif()
+    file(READ ${PLAN} plan)
+    foreach(kind point station)
+        string(REGEX MATCHALL "class=\"${kind}\"" found "${plan}")
+        list(LENGTH found count)
+        string(TOUPPER ${kind} upper)
+        if(NOT count EQUAL PLAN_${upper}S)
+            message(FATAL_ERROR "the plan has ${count} ${kind} elements, expected ${PLAN_${upper}S}")
+        endif()
+    endforeach()
+    execute_process(COMMAND ${RSVG_CONVERT} -o ${PLAN}.png ${PLAN}
+        RESULT_VARIABLE failed ERROR_VARIABLE why)
+    if(failed)
+        message(FATAL_ERROR "rsvg-convert cannot render the plan:\n${why}")
     endif()
 endif()
