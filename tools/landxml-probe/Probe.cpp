@@ -261,12 +261,12 @@ int main(int argc, char** argv)
     app.set_version_flag("--version", "landxml-probe " LANDXML_PROBE_VERSION,
                          "print the program's version and exit");
     Options options;
-    app.add_option("files", options.files, "LandXML files to import, in this order")
+    app.add_option("FILE", options.files, "LandXML files to import, in this order")
         ->required()
-        ->type_name("FILE");
+        ->type_name("");
     app.add_option("--format", options.format, "text (one line per call) or jsonl")
         ->check(CLI::IsMember({"text", "jsonl"}))
-        ->type_name("text|jsonl");
+        ->type_name("FORMAT");
     app.add_flag("--summary", options.summary,
                  "print per file what was imported, the messages and what was not imported");
     app.add_option("--plan", options.planPath,
