@@ -14,9 +14,20 @@ OutputFile::~OutputFile()
 
 bool OutputFile::Open(const std::filesystem::path& file)
 {
-    target = file;
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(file, error);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+    {
+        // A device or a pipe (/dev/null, /dev/stdout) cannot be replaced: it is written to.
+        stream.open(file, std::ios::binary);
+        return static_cast<bool>(stream);
+    }
+    // A link stays a link: the file it leads to is replaced.
+    target = std::filesystem::weakly_canonical(file, error);
+    if (error)
+        target = file;
     // Beside the target, so that the rename stays on one file system.
-    temporary = file;
+    temporary = target;
     temporary += ".partial";
     stream.open(temporary, std::ios::binary | std::ios::trunc);
     if (!stream)
@@ -35,6 +46,8 @@ bool OutputFile::Commit(std::string& error)
         error = "the output could not be written";
         return false;
     }
+    if (temporary.empty())
+        return true;
     std::error_code renameError;
     std::filesystem::rename(temporary, target, renameError);
     if (renameError)

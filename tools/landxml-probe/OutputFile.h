@@ -3,6 +3,7 @@
 // Output that replaces its target only when it is complete. It is written to a temporary file
 // beside the target and renamed over it by Commit, so a run that ends early (a library that
 // cannot be loaded, a failed write) leaves an existing file, such as a reviewed trace, as it was.
+// A target that is no regular file (a device, a pipe) is written directly.
 
 #include <filesystem>
 #include <fstream>

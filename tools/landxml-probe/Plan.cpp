@@ -19,6 +19,38 @@ constexpr double kDrawingSize = 640; // pixels for the longer side of the data
 constexpr double kMargin = 60;       // room for labels around the data
 constexpr double kBottom = 40;       // room for the scale bar
 
+// The line codes in a point's code text: every entry after the first "; ", and the first entry
+// (without its " /" attributes) when it names a line. A place mark (" p", " a", " s", " e") is
+// not part of a line's name.
+std::vector<std::string> LineCodesOf(const std::string& code)
+{
+    std::vector<std::string> entries;
+    for (std::size_t start = 0;;)
+    {
+        const std::size_t end = code.find("; ", start);
+        entries.push_back(code.substr(start, end == std::string::npos ? end : end - start));
+        if (end == std::string::npos)
+            break;
+        start = end + 2;
+    }
+    entries.front() = entries.front().substr(0, entries.front().find(" /"));
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < entries.size(); ++i)
+    {
+        std::string entry = entries[i];
+        const std::size_t size = entry.size();
+        const bool marked = size > 2 && entry[size - 2] == ' ' &&
+                            std::string_view("pase").find(entry[size - 1]) != std::string::npos;
+        if (marked)
+            entry.resize(size - 2);
+        // A plain point code is no line: the first entry is one only when it names a feature.
+        if (i > 0 || marked || entry.find('-') != std::string::npos)
+            if (!entry.empty())
+                lines.push_back(entry);
+    }
+    return lines;
+}
+
 struct PlanPoint
 {
     int file = 0;
@@ -177,35 +209,6 @@ std::string LengthText(double length)
 }
 
 } // namespace
-
-std::vector<std::string> LineCodesOf(const std::string& code)
-{
-    std::vector<std::string> entries;
-    for (std::size_t start = 0;;)
-    {
-        const std::size_t end = code.find("; ", start);
-        entries.push_back(code.substr(start, end == std::string::npos ? end : end - start));
-        if (end == std::string::npos)
-            break;
-        start = end + 2;
-    }
-    entries.front() = entries.front().substr(0, entries.front().find(" /"));
-    std::vector<std::string> lines;
-    for (std::size_t i = 0; i < entries.size(); ++i)
-    {
-        std::string entry = entries[i];
-        const std::size_t size = entry.size();
-        const bool marked = size > 2 && entry[size - 2] == ' ' &&
-                            std::string_view("pase").find(entry[size - 1]) != std::string::npos;
-        if (marked)
-            entry.resize(size - 2);
-        // A plain point code is no line: the first entry is one only when it names a feature.
-        if (i > 0 || marked || entry.find('-') != std::string::npos)
-            if (!entry.empty())
-                lines.push_back(entry);
-    }
-    return lines;
-}
 
 void WritePlan(std::ostream& out, const std::vector<Host::Call>& calls, const std::string& unit)
 {

@@ -18,9 +18,4 @@ namespace Probe
 // ("m", "ft"), or empty when the files do not say one.
 void WritePlan(std::ostream& out, const std::vector<Host::Call>& calls, const std::string& unit);
 
-// The line codes in a point's code text: every entry after the first "; ", and the first entry
-// (without its " /" attributes) when it names a line. A place mark (" p", " a", " s", " e") is
-// not part of a line's name.
-std::vector<std::string> LineCodesOf(const std::string& code);
-
 } // namespace Probe
