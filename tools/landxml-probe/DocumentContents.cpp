@@ -71,6 +71,9 @@ bool IsHeader(std::string_view element)
            element == "InstrumentPoint" || element == "FeatureDictionary";
 }
 
+constexpr LeftOut::Kind kPoint = LeftOut::Kind::Point;
+constexpr LeftOut::Kind kObservation = LeftOut::Kind::Observation;
+
 class Reader
 {
 public:
@@ -109,14 +112,15 @@ public:
     }
 
 private:
-    void Add(const std::string& singular, const std::string& plural, const char* name)
+    void Add(const std::string& singular, const std::string& plural, const char* name,
+             LeftOut::Kind kind = LeftOut::Kind::Element)
     {
         LeftOut* entry = nullptr;
         for (LeftOut& existing : contents.leftOut)
             if (existing.singular == singular)
                 entry = &existing;
         if (entry == nullptr)
-            entry = &contents.leftOut.emplace_back(LeftOut{singular, plural, 0, {}});
+            entry = &contents.leftOut.emplace_back(LeftOut{kind, singular, plural, 0, {}});
         ++entry->count;
         if (name != nullptr && entry->names.size() < kNamesShown)
             entry->names.push_back(ValidUtf8(name));
@@ -167,14 +171,19 @@ private:
     // control point's.
     void ReadCgPoints(const Node* points)
     {
+        // Every named child is taken for a point (whatever its element name), as the plug-in
+        // does; a nameless one is a point left out only when it is a CgPoint.
         for (const Node* point = points->first_node(); point; point = point->next_sibling())
         {
-            if (!NameIs(point, "CgPoint"))
+            if (point->type() != rapidxml::node_element)
                 continue;
             const char* name = Attribute(point, "name");
+            if (name == nullptr && !NameIs(point, "CgPoint"))
+                continue;
+            ++contents.points;
             if (name == nullptr)
             {
-                Add("point without a name", "points without a name", nullptr);
+                Add("point without a name", "points without a name", nullptr, kPoint);
                 continue;
             }
             const char* role = Attribute(point, "role");
@@ -183,7 +192,7 @@ private:
             if (std::string_view(name).find('@') != std::string_view::npos && !control)
             {
                 Add("point named with \"@\" that is not a control point",
-                    "points named with \"@\" that are not control points", name);
+                    "points named with \"@\" that are not control points", name, kPoint);
                 continue;
             }
             const auto record = subclasses.find(name);
@@ -192,7 +201,7 @@ private:
             if (!sent)
             {
                 const std::string quoted = "\"" + ValidUtf8(role) + "\"";
-                Add("point with role " + quoted, "points with role " + quoted, name);
+                Add("point with role " + quoted, "points with role " + quoted, name, kPoint);
             }
         }
     }
@@ -235,11 +244,12 @@ private:
         {
             if (!NameIs(child, "RawObservation"))
                 continue;
+            ++contents.observations;
             if (usable)
                 ReadObservation(child);
             else
                 Add("raw observation of a setup without id or station name",
-                    "raw observations of setups without id or station name", nullptr);
+                    "raw observations of setups without id or station name", nullptr, kObservation);
         }
     }
 
@@ -251,13 +261,18 @@ private:
             if (child->type() != rapidxml::node_element || IsHeader(NameOf(child)))
                 continue;
             if (!NameIs(child, "RawObservation"))
+            {
                 NotRead(child, "Survey/ObservationGroup/");
-            else if (!groupsRead)
+                continue;
+            }
+            ++contents.observations;
+            if (!groupsRead)
                 Add("raw observation in an observation group (read in LandXML 1.2 only)",
-                    "raw observations in observation groups (read in LandXML 1.2 only)", nullptr);
+                    "raw observations in observation groups (read in LandXML 1.2 only)", nullptr,
+                    kObservation);
             else if (!read)
                 Add("raw observation in an observation group without id",
-                    "raw observations in observation groups without id", nullptr);
+                    "raw observations in observation groups without id", nullptr, kObservation);
             else
                 ReadObservation(child);
         }
@@ -267,10 +282,11 @@ private:
     {
         const Node* target = observation->first_node("TargetPoint");
         if (target == nullptr)
-            Add("raw observation without a target", "raw observations without a target", nullptr);
+            Add("raw observation without a target", "raw observations without a target", nullptr,
+                kObservation);
         else if (Attribute(target, "name") == nullptr)
             Add("raw observation whose target has no name",
-                "raw observations whose target has no name", nullptr);
+                "raw observations whose target has no name", nullptr, kObservation);
     }
 
     DocumentContents& contents;

@@ -15,6 +15,13 @@ namespace Probe
 // Items of one kind left out for one reason: "3 raw observations whose target has no name".
 struct LeftOut
 {
+    enum class Kind
+    {
+        Point,       // an element the plug-in would send as a point
+        Observation, // a raw observation the plug-in would send
+        Element      // anything else the plug-in does not read
+    };
+    Kind kind = Kind::Element;
     std::string singular; // "point with role \"measured\""
     std::string plural;   // "points with role \"measured\""
     int count = 0;
@@ -23,8 +30,12 @@ struct LeftOut
 
 struct DocumentContents
 {
-    bool read = false;            // false when the file cannot be read or is no LandXML document
-    std::string linearUnit;       // "meter", "USSurveyFoot", ... as the document declares it
+    bool read = false;      // false when the file cannot be read or is no LandXML document
+    std::string linearUnit; // "meter", "USSurveyFoot", ... as the document declares it
+    // What the sections the plug-in reads hold: the named children of the top-level CgPoints
+    // (and nameless CgPoint elements), the raw observations of the top-level surveys.
+    int points = 0;
+    int observations = 0;
     std::vector<LeftOut> leftOut; // in the order the document first shows each reason
 };
 

@@ -16,7 +16,6 @@
 #include <CLI/CLI.hpp>
 #include <filesystem>
 #include <iostream>
-#include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>

@@ -89,6 +89,20 @@ void WriteMessages(std::ostream& out, const char* title, const std::vector<Messa
         out << "    " << message.count << "\xC3\x97 " << message.text << "\n";
 }
 
+const char* KindName(LeftOut::Kind kind)
+{
+    switch (kind)
+    {
+    case LeftOut::Kind::Point:
+        return "point";
+    case LeftOut::Kind::Observation:
+        return "observation";
+    case LeftOut::Kind::Element:
+        break;
+    }
+    return "element";
+}
+
 nlohmann::ordered_json MessagesJson(const std::vector<Message>& messages)
 {
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
@@ -144,10 +158,17 @@ int FileSummary::ErrorCount() const
 void WriteSummaryText(std::ostream& out, const FileSummary& file)
 {
     out << file.path << "\n";
-    out << "  imported: " << Counted(file.points, "point", "points") << ", "
+    // Of how many the document holds, where the probe could read it.
+    const bool held = file.document.read && file.ErrorCount() == 0;
+    const auto of = [&](int count, int inDocument, const char* singular, const char* plural)
+    {
+        return held ? std::to_string(count) + " of " + Counted(inDocument, singular, plural)
+                    : Counted(count, singular, plural);
+    };
+    out << "  imported: " << of(file.points, file.document.points, "point", "points") << ", "
         << Counted(static_cast<int>(file.stations.size()), "station", "stations") << " ("
         << Counted(file.activations, "activation", "activations") << "), "
-        << Counted(file.observations, "observation", "observations") << ", "
+        << of(file.observations, file.document.observations, "observation", "observations") << ", "
         << Counted(file.imageNotes, "image note", "image notes") << "\n";
     out << "  units asked for: " << UnitsLine(file) << "\n";
     WriteMessages(out, "warnings", file.warnings);
@@ -179,9 +200,11 @@ void WriteSummaryJson(std::ostream& out, const FileSummary& file)
     nlohmann::ordered_json line;
     line["file"] = file.path;
     line["points"] = file.points;
+    line["documentPoints"] = file.document.points;
     line["stations"] = file.stations.size();
     line["activations"] = file.activations;
     line["observations"] = file.observations;
+    line["documentObservations"] = file.document.observations;
     line["imageNotes"] = file.imageNotes;
     line["units"] = file.angleUnit < 0 ? nlohmann::ordered_json(nullptr)
                                        : nlohmann::ordered_json(UnitsLine(file));
@@ -195,7 +218,8 @@ void WriteSummaryJson(std::ostream& out, const FileSummary& file)
     {
         line["notImported"] = nlohmann::ordered_json::array();
         for (const LeftOut& item : file.document.leftOut)
-            line["notImported"].push_back({{"count", item.count},
+            line["notImported"].push_back({{"kind", KindName(item.kind)},
+                                           {"count", item.count},
                                            {"what", item.count == 1 ? item.singular : item.plural},
                                            {"names", item.names}});
     }
