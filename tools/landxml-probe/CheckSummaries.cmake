@@ -4,22 +4,25 @@
 # what the document holds: a rule of the plug-in that the probe restates wrongly, or a reason
 # it gives twice or not at all, breaks the sum.
 #   cmake -DPROBE=... [-DEMULATOR=...] -DFOLDERS=a|b -DOUTPUT=... -P CheckSummaries.cmake
+
+# Under Wine the paths are handed over in Windows form, as a Windows host would.
+function(host_path path variable)
+    if(EMULATOR)
+        string(REPLACE "/" "\\" path "Z:${path}")
+    endif()
+    set(${variable} ${path} PARENT_SCOPE)
+endfunction()
+
+host_path(${OUTPUT} output)
+set(arguments --summary --format jsonl --output ${output})
 string(REPLACE "|" ";" folders "${FOLDERS}")
-set(arguments --summary --format jsonl --output ${OUTPUT})
 foreach(folder IN LISTS folders)
     file(GLOB documents ${folder}/*.xml)
     foreach(document IN LISTS documents)
-        if(EMULATOR)
-            string(REPLACE "/" "\\" document "Z:${document}")
-        endif()
+        host_path(${document} document)
         list(APPEND arguments ${document})
     endforeach()
 endforeach()
-set(host_OUTPUT ${OUTPUT})
-if(EMULATOR)
-    string(REPLACE "/" "\\" host_OUTPUT "Z:${OUTPUT}")
-endif()
-list(TRANSFORM arguments REPLACE "^${OUTPUT}$" "${host_OUTPUT}")
 
 file(REMOVE ${OUTPUT})
 execute_process(COMMAND ${EMULATOR} ${PROBE} ${arguments}
