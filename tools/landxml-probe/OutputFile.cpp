@@ -1,7 +1,31 @@
 #include "tools/landxml-probe/OutputFile.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace Probe
 {
+
+namespace
+{
+
+// Windows has its devices (NUL, CON, COM1, ...) under these names in every folder, with any
+// extension; they are not files, and the file system does not report them as devices.
+bool IsWindowsDeviceName(const std::filesystem::path& file)
+{
+    if (std::filesystem::path::preferred_separator != '\\')
+        return false;
+    std::string stem = file.filename().string();
+    stem = stem.substr(0, stem.find('.'));
+    std::transform(stem.begin(), stem.end(), stem.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    const bool numbered = stem.size() == 4 &&
+                          (stem.rfind("COM", 0) == 0 || stem.rfind("LPT", 0) == 0) &&
+                          stem[3] >= '1' && stem[3] <= '9';
+    return numbered || stem == "NUL" || stem == "CON" || stem == "PRN" || stem == "AUX";
+}
+
+} // namespace
 
 OutputFile::~OutputFile()
 {
@@ -16,9 +40,10 @@ bool OutputFile::Open(const std::filesystem::path& file)
 {
     std::error_code error;
     const std::filesystem::file_status status = std::filesystem::status(file, error);
-    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+    if ((std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) ||
+        IsWindowsDeviceName(file))
     {
-        // A device or a pipe (/dev/null, /dev/stdout) cannot be replaced: it is written to.
+        // A device or a pipe (/dev/null, NUL, /dev/stdout) cannot be replaced: it is written to.
         stream.open(file, std::ios::binary);
         return static_cast<bool>(stream);
     }
