@@ -1,6 +1,5 @@
 #include "tools/landxml-probe/OutputFile.h"
 
-#include <algorithm>
 #include <cctype>
 
 namespace Probe
@@ -15,10 +14,17 @@ bool IsWindowsDeviceName(const std::filesystem::path& file)
 {
     if (std::filesystem::path::preferred_separator != '\\')
         return false;
-    std::string stem = file.filename().string();
-    stem = stem.substr(0, stem.find('.'));
-    std::transform(stem.begin(), stem.end(), stem.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    // The name up to its first dot, upper case; characters other than ASCII cannot match.
+    const std::filesystem::path name = file.filename();
+    std::string stem;
+    for (const auto c : name.native())
+    {
+        if (c == '.')
+            break;
+        // Negative chars (bytes above 0x7F) become large and fail the test too.
+        const auto code = static_cast<unsigned long>(c);
+        stem += code < 0x80 ? static_cast<char>(std::toupper(static_cast<int>(code))) : '?';
+    }
     const bool numbered = stem.size() == 4 &&
                           (stem.rfind("COM", 0) == 0 || stem.rfind("LPT", 0) == 0) &&
                           stem[3] >= '1' && stem[3] <= '9';
