@@ -5,13 +5,13 @@
 #   cmake -DPROBE=... [-DEMULATOR=...] -DINPUT=... -DFOLDER=... -DOUTPUT=... [-DOPTIONS=...]
 #         [-DPLUGIN=...] [-DEXPECTED=...] [-DEXPECTED_STATUS=...] [-DEXPECTED_ERROR=...]
 #         [-DREQUIRES=path] [-DKEPT=text] [-DNOT_UTF8_NAME=ON]
-#         [-DPLAN=... -DPLAN_POINTS=n -DPLAN_STATIONS=n -DXMLLINT=... -DRSVG_CONVERT=...]
+#         [-DPLAN=... -DPLAN_ELEMENTS=class:n,... -DXMLLINT=... -DRSVG_CONVERT=...]
 #         -P RunProbe.cmake
 # REQUIRES: a path that must exist, else the case prints "SKIPPED:" (the test's skip pattern).
 # KEPT: OUTPUT holds this text before the run and must hold it still afterwards.
 # NOT_UTF8_NAME: INPUT gets a byte that is no UTF-8 (0xFF) before ".xml".
-# PLAN: also writes the plan there; it must be well-formed, hold PLAN_POINTS elements of class
-# "point" and PLAN_STATIONS of class "station", and render.
+# PLAN: also writes the plan there; it must be well-formed, hold as many elements of each class
+# as PLAN_ELEMENTS says (point:7,station:2 ...), and render.
 foreach(path IN ITEMS ${REQUIRES} ${XMLLINT} ${RSVG_CONVERT})
     if(NOT EXISTS ${path})
         message("SKIPPED: ${path} is absent")
@@ -82,12 +82,15 @@ if(PLAN)
         message(FATAL_ERROR "the plan is not well-formed XML:\n${why}")
     endif()
     file(READ ${PLAN} plan)
-    foreach(kind point station)
+    string(REPLACE "," ";" expectedElements "${PLAN_ELEMENTS}")
+    foreach(expected IN LISTS expectedElements)
+        string(REPLACE ":" ";" expected "${expected}")
+        list(GET expected 0 kind)
+        list(GET expected 1 expectedCount)
         string(REGEX MATCHALL "class=\"${kind}\"" found "${plan}")
         list(LENGTH found count)
-        string(TOUPPER ${kind} upper)
-        if(NOT count EQUAL PLAN_${upper}S)
-            message(FATAL_ERROR "the plan has ${count} ${kind} elements, expected ${PLAN_${upper}S}")
+        if(NOT count EQUAL expectedCount)
+            message(FATAL_ERROR "the plan has ${count} ${kind} elements, expected ${expectedCount}")
         endif()
     endforeach()
     execute_process(COMMAND ${RSVG_CONVERT} -o ${PLAN}.png ${PLAN}
