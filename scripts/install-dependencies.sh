@@ -7,6 +7,7 @@ packages=(
     libgtest-dev googletest
     g++-mingw-w64-x86-64-posix mingw-w64-tools wine64
     locales binutils
+    librsvg2-bin libxml2-utils
 )
 missing=()
 for package in "${packages[@]}"; do
