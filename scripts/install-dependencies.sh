@@ -6,7 +6,7 @@ packages=(
     librapidxml-dev libcli11-dev nlohmann-json3-dev
     libgtest-dev googletest
     g++-mingw-w64-x86-64-posix mingw-w64-tools wine64
-    locales binutils
+    locales binutils ccache
     librsvg2-bin libxml2-utils
 )
 missing=()
