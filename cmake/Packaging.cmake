@@ -1,0 +1,39 @@
+# What a release holds, installed flat into one folder and packed by CPack:
+#   cmake --build --preset windows --target package   -> HexagonLandXML-<version>-win64.zip
+#   cmake --build --preset native --target package    -> HexagonLandXML-<version>-linux-x86_64.tar.gz
+# in the build tree's packages/ folder. The host loads the plug-in library alone; its debug file
+# and the reference host beside it are for support: the probe finds the library beside itself.
+if(NOT CMAKE_OBJCOPY)
+    message(FATAL_ERROR "objcopy of this build's binutils not found: install binutils "
+        "(native) or binutils-mingw-w64-x86-64 (windows)")
+endif()
+
+# The installed modules are reworked in place: install(CODE) runs after the copies of the rules
+# before it, in the installation folder (under DESTDIR when one is set).
+set(landxmlInstalled "\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}")
+install(CODE "include(\"${CMAKE_CURRENT_LIST_DIR}/SplitDebugInfo.cmake\")")
+
+install(FILES $<TARGET_FILE:HexagonLandXML> DESTINATION .)
+install(CODE "landxml_split_debug_info(\"${CMAKE_OBJCOPY}\"
+    \"${landxmlInstalled}/$<TARGET_FILE_NAME:HexagonLandXML>\")")
+if(TARGET landxml-probe)
+    install(PROGRAMS $<TARGET_FILE:landxml-probe> DESTINATION .)
+    install(CODE "landxml_strip_debug_info(\"${CMAKE_OBJCOPY}\"
+        \"${landxmlInstalled}/$<TARGET_FILE_NAME:landxml-probe>\")")
+endif()
+install(FILES README.md LICENSE CHANGELOG.md DESTINATION .)
+
+set(CPACK_PACKAGE_NAME HexagonLandXML)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "the HexagonLandXML maintainers")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "LandXML import plug-in for a desktop surveying application")
+if(WIN32)
+    set(CPACK_GENERATOR ZIP)
+    set(CPACK_SYSTEM_NAME win64)
+else()
+    set(CPACK_GENERATOR TGZ)
+    string(TOLOWER ${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR} CPACK_SYSTEM_NAME)
+endif()
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
+set(CPACK_VERBATIM_VARIABLES ON)
+include(CPack)
