@@ -18,9 +18,13 @@ public:
     PluginLibrary& operator=(const PluginLibrary&) = delete;
     ~PluginLibrary();
 
-    // Loads the library at path (UTF-8) and finds CreatePlugin; on failure error says why.
+    // Loads the library at path (UTF-8) and finds CreatePlugin; on failure error says why, in
+    // the system's own words.
     bool Load(const std::string& path, std::string& error);
     CreatePluginFunction CreatePlugin() const { return create; }
+    // The full path (UTF-8) of the loaded library, as the system found it; empty if it cannot
+    // say. Tells a user which of several copies a relative name or a search found.
+    std::string Path() const;
 
 private:
     void* handle = nullptr;

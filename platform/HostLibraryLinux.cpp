@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <dlfcn.h>
+#include <memory>
 
 namespace Platform
 {
@@ -30,6 +31,18 @@ bool PluginLibrary::Load(const std::string& path, std::string& error)
     }
     create = reinterpret_cast<CreatePluginFunction>(symbol);
     return true;
+}
+
+std::string PluginLibrary::Path() const
+{
+    Dl_info info{};
+    if (create == nullptr || ::dladdr(reinterpret_cast<void*>(create), &info) == 0 ||
+        info.dli_fname == nullptr)
+        return std::string();
+    // dladdr gives the name as it was handed to dlopen: made absolute here.
+    const std::unique_ptr<char, decltype(&std::free)> full(::realpath(info.dli_fname, nullptr),
+                                                           &std::free);
+    return full ? std::string(full.get()) : std::string(info.dli_fname);
 }
 
 void FreeHostBstr(Plugin::BSTR text)

@@ -9,6 +9,27 @@
 
 namespace Platform
 {
+namespace
+{
+
+// The system's text for an error code, in the user's language, without its final line break.
+std::string SystemMessage(DWORD code)
+{
+    wchar_t* text = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    if (length == 0 || text == nullptr)
+        return std::string();
+    std::u16string message(text, text + length);
+    ::LocalFree(text);
+    while (!message.empty() && (message.back() == u'\n' || message.back() == u'\r' ||
+                                message.back() == u' ' || message.back() == u'.'))
+        message.pop_back();
+    return Host::ToUtf8(message);
+}
+
+} // namespace
 
 PluginLibrary::~PluginLibrary()
 {
@@ -22,7 +43,10 @@ bool PluginLibrary::Load(const std::string& path, std::string& error)
     HMODULE module = ::LoadLibraryW(wide.c_str());
     if (module == nullptr)
     {
-        error = "cannot load the library (error " + std::to_string(::GetLastError()) + ")";
+        const DWORD code = ::GetLastError();
+        const std::string text = SystemMessage(code);
+        error = "cannot load the library (error " + std::to_string(code) +
+                (text.empty() ? "" : ": " + text) + ")";
         return false;
     }
     handle = module;
@@ -34,6 +58,17 @@ bool PluginLibrary::Load(const std::string& path, std::string& error)
     }
     create = reinterpret_cast<CreatePluginFunction>(reinterpret_cast<void*>(symbol));
     return true;
+}
+
+std::string PluginLibrary::Path() const
+{
+    if (handle == nullptr)
+        return std::string();
+    wchar_t path[MAX_PATH * 4];
+    const DWORD length = ::GetModuleFileNameW(static_cast<HMODULE>(handle), path, MAX_PATH * 4);
+    if (length == 0 || length >= MAX_PATH * 4)
+        return std::string();
+    return Host::ToUtf8(std::u16string(path, path + length));
 }
 
 void FreeHostBstr(Plugin::BSTR text)

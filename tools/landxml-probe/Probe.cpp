@@ -4,7 +4,6 @@
 // tables, so what it prints is what any host would receive.
 
 #include "platform/HostLibrary.h"
-#include "tools/host/LoadedLibrary.h"
 #include "tools/host/Recorder.h"
 #include "tools/host/Text.h"
 #include "tools/landxml-probe/DocumentContents.h"
@@ -311,12 +310,11 @@ int main(int argc, char** argv)
     if (!library.Load(options.pluginPath, error))
     {
         std::cerr << "landxml-probe: cannot load the plug-in " << options.pluginPath << ": "
-                  << Host::DescribeLoadFailure(error) << "\n";
+                  << error << "\n";
         return ExitLibrary;
     }
     if (options.verbose)
-        std::cerr << "landxml-probe: loaded the plug-in "
-                  << Host::LibraryPathOf(library.CreatePlugin()) << "\n";
+        std::cerr << "landxml-probe: loaded the plug-in " << library.Path() << "\n";
     Plugin::IGroundBasedMIP* plugin = library.CreatePlugin()();
     if (plugin == nullptr)
     {
