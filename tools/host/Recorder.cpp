@@ -166,6 +166,14 @@ void AppendValue(std::string& out, const Value& value)
 
 } // namespace
 
+std::string FirstText(const Call& call)
+{
+    if (!call.arguments.empty())
+        if (const auto* text = std::get_if<Text>(&call.arguments.front()))
+            return ToUtf8(text->value);
+    return std::string();
+}
+
 std::string FormatCall(const Call& call)
 {
     std::string line;

@@ -37,6 +37,8 @@ struct Call
 // One call as a trace line: object.Method("text", 1.5) -> result. Texts are UTF-8 in double
 // quotes with JSON escapes; numbers in their shortest round-trip form.
 std::string FormatCall(const Call& call);
+// The call's first argument as UTF-8 when it is a text (a name, a code, a path); else empty.
+std::string FirstText(const Call& call);
 
 class Recorder final : public Observer
 {

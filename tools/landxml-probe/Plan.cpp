@@ -84,14 +84,6 @@ struct Received
     }
 };
 
-std::string TextOf(const Host::Call& call)
-{
-    if (!call.arguments.empty())
-        if (const auto* text = std::get_if<Host::Text>(&call.arguments.front()))
-            return Host::ToUtf8(text->value);
-    return std::string();
-}
-
 std::optional<double> NumberOf(const Host::Call& call)
 {
     if (!call.arguments.empty())
@@ -129,7 +121,7 @@ Received Collect(const std::vector<Host::Call>& calls)
         }
         else if (method == "AddPoint")
         {
-            received.points.push_back({file, TextOf(call), {}, {}, {}});
+            received.points.push_back({file, Host::FirstText(call), {}, {}, {}});
             context = Context::Point;
         }
         else if (method == "SetNorthing" && context == Context::Point)
@@ -138,20 +130,20 @@ Received Collect(const std::vector<Host::Call>& calls)
             received.points.back().easting = NumberOf(call);
         else if (method == "SetPointCode" && context == Context::Point)
         {
-            received.points.back().code = TextOf(call);
-            received.AddLineCodes(file, received.points.back().name, TextOf(call));
+            received.points.back().code = Host::FirstText(call);
+            received.AddLineCodes(file, received.points.back().name, Host::FirstText(call));
         }
         else if (method == "SetPointCode" && context == Context::Target)
-            received.AddLineCodes(file, target, TextOf(call));
+            received.AddLineCodes(file, target, Host::FirstText(call));
         else if (method == "SetStation")
         {
-            station = TextOf(call);
+            station = Host::FirstText(call);
             received.stations.push_back({file, station});
             context = Context::Station;
         }
         else if (method == "SetTargetPoint")
         {
-            target = TextOf(call);
+            target = Host::FirstText(call);
             if (!station.empty())
                 received.sights.push_back({file, {station, target}});
             context = Context::Target;

@@ -165,14 +165,6 @@ bool StartsFile(const Host::Call& call)
     return call.object.empty() && call.method == "BeginFile";
 }
 
-std::string FirstText(const Host::Call& call)
-{
-    if (!call.arguments.empty())
-        if (const auto* text = std::get_if<Host::Text>(&call.arguments.front()))
-            return Host::ToUtf8(text->value);
-    return std::string();
-}
-
 // Prints the record: calls before the import, the import's calls under a header per file, calls
 // after it; or only the summary per file. documents are the files as handed to the plug-in, in
 // order: the summary reads each to say what it holds that did not reach the host.
@@ -187,7 +179,7 @@ std::vector<FileSummary> WriteRecord(std::ostream& out, const Options& options,
         const Host::Call call = mask.Apply(recorded);
         if (StartsFile(call))
         {
-            files.emplace_back().path = FirstText(call);
+            files.emplace_back().path = Host::FirstText(call);
             if (!options.summary && !json)
                 out << "== " << files.back().path << "\n";
         }

@@ -11,14 +11,6 @@ namespace Probe
 namespace
 {
 
-std::string FirstText(const Host::Call& call)
-{
-    if (!call.arguments.empty())
-        if (const auto* text = std::get_if<Host::Text>(&call.arguments.front()))
-            return Host::ToUtf8(text->value);
-    return std::string();
-}
-
 int FirstInteger(const Host::Call& call)
 {
     if (!call.arguments.empty())
@@ -123,14 +115,14 @@ void FileSummary::Count(const Host::Call& call)
         if (method == "SetStation")
         {
             ++activations;
-            const std::string name = FirstText(call);
+            const std::string name = Host::FirstText(call);
             if (std::find(stations.begin(), stations.end(), name) == stations.end())
                 stations.push_back(name);
         }
         else if (method == "ReportWarning")
-            AddMessage(warnings, FirstText(call));
+            AddMessage(warnings, Host::FirstText(call));
         else if (method == "ReportError")
-            AddMessage(errors, FirstText(call));
+            AddMessage(errors, Host::FirstText(call));
     }
     else if (call.object == "extension")
         imageNotes += method == "AddImageNote";
