@@ -166,11 +166,9 @@ bool StartsFile(const Host::Call& call)
 }
 
 // Prints the record: calls before the import, the import's calls under a header per file, calls
-// after it; or only the summary per file. documents are the files as handed to the plug-in, in
-// order: the summary reads each to say what it holds that did not reach the host.
+// after it; unless only the summary is asked for. Returns each file's counts.
 std::vector<FileSummary> WriteRecord(std::ostream& out, const Options& options,
-                                     const FolderMask& mask, const std::vector<Host::Call>& calls,
-                                     const std::vector<std::filesystem::path>& documents)
+                                     const FolderMask& mask, const std::vector<Host::Call>& calls)
 {
     const bool json = options.format == "jsonl";
     std::vector<FileSummary> files;
@@ -188,29 +186,33 @@ std::vector<FileSummary> WriteRecord(std::ostream& out, const Options& options,
         if (!options.summary)
             out << (json ? JsonLine(call) : Host::FormatCall(call)) << "\n";
     }
-    if (options.summary)
-        for (std::size_t i = 0; i < files.size(); ++i)
-        {
-            if (i < documents.size() && files[i].ErrorCount() == 0)
-                files[i].document = Probe::ReadDocumentContents(documents[i]);
-            if (json)
-                Probe::WriteSummaryJson(out, files[i]);
-            else
-                Probe::WriteSummaryText(out, files[i]);
-        }
     return files;
 }
 
-// The scale bar's unit: the length unit all documents declare, if they agree on one.
-std::string CommonUnit(const std::vector<std::filesystem::path>& documents)
+// What each file's document holds, read once for the summary and the plan. Only files the
+// plug-in imported without an error are read: the plug-in refuses a document nested deep
+// enough to exhaust the parser's stack, and the probe must not then parse it itself.
+void ReadDocuments(std::vector<FileSummary>& files,
+                   const std::vector<std::filesystem::path>& documents)
+{
+    for (std::size_t i = 0; i < files.size() && i < documents.size(); ++i)
+        if (files[i].ErrorCount() == 0)
+            files[i].document = Probe::ReadDocumentContents(documents[i]);
+}
+
+// The scale bar's unit: the length unit all imported documents declare, if they agree on one.
+std::string CommonUnit(const std::vector<FileSummary>& files)
 {
     std::string common;
-    for (std::size_t i = 0; i < documents.size(); ++i)
+    bool first = true;
+    for (const FileSummary& file : files)
     {
-        const std::string unit = Probe::ReadDocumentContents(documents[i]).linearUnit;
-        if (i > 0 && unit != common)
+        if (file.ErrorCount() != 0)
+            continue;
+        if (!first && file.document.linearUnit != common)
             return std::string();
-        common = unit;
+        common = file.document.linearUnit;
+        first = false;
     }
     if (common == "meter")
         return "m";
@@ -364,11 +366,21 @@ int main(int argc, char** argv)
     calls.insert(calls.end(), record.Calls().begin(), record.Calls().end());
     if (options.verbose)
         calls.push_back(MakeCall("plugin", "Release", {}, destroyed));
-    const std::vector<FileSummary> files =
-        WriteRecord(out, options, FolderMask(options.relativeTo), calls, documents);
+    std::vector<FileSummary> files =
+        WriteRecord(out, options, FolderMask(options.relativeTo), calls);
+    if (options.summary || !options.planPath.empty())
+        ReadDocuments(files, documents);
+    if (options.summary)
+        for (const FileSummary& file : files)
+        {
+            if (options.format == "jsonl")
+                Probe::WriteSummaryJson(out, file);
+            else
+                Probe::WriteSummaryText(out, file);
+        }
     out.flush();
     if (!options.planPath.empty())
-        Probe::WritePlan(planFile.Stream(), record.Calls(), CommonUnit(documents));
+        Probe::WritePlan(planFile.Stream(), record.Calls(), CommonUnit(files));
 
     int status = ExitImported;
     for (const FileSummary& file : files)

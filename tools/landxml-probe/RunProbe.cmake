@@ -4,12 +4,13 @@
 # Under Wine (EMULATOR) the paths are handed over in Windows form, as a Windows host would.
 #   cmake -DPROBE=... [-DEMULATOR=...] -DINPUT=... -DFOLDER=... -DOUTPUT=... [-DOPTIONS=...]
 #         [-DPLUGIN=...] [-DEXPECTED=...] [-DEXPECTED_STATUS=...] [-DEXPECTED_ERROR=...]
-#         [-DREQUIRES=path] [-DKEPT=text] [-DNOT_UTF8_NAME=ON]
+#         [-DREQUIRES=path] [-DKEPT=text] [-DNOT_UTF8_NAME=ON] [-DDEEP_LEVELS=n]
 #         [-DPLAN=... -DPLAN_ELEMENTS=class:n,... -DXMLLINT=... -DRSVG_CONVERT=...]
 #         -P RunProbe.cmake
 # REQUIRES: a path that must exist, else the case prints "SKIPPED:" (the test's skip pattern).
 # KEPT: OUTPUT holds this text before the run and must hold it still afterwards.
 # NOT_UTF8_NAME: INPUT gets a byte that is no UTF-8 (0xFF) before ".xml".
+# DEEP_LEVELS: INPUT is written first: a LandXML document with elements nested that deep.
 # PLAN: also writes the plan there; it must be well-formed, hold as many elements of each class
 # as PLAN_ELEMENTS says (point:7,station:2 ...), and render.
 foreach(path IN ITEMS ${REQUIRES} ${XMLLINT} ${RSVG_CONVERT})
@@ -21,6 +22,11 @@ endforeach()
 if(NOT_UTF8_NAME)
     string(ASCII 255 byte)
     set(INPUT "${INPUT}${byte}.xml")
+endif()
+if(DEEP_LEVELS)
+    string(REPEAT "<a>" ${DEEP_LEVELS} opening)
+    string(REPEAT "</a>" ${DEEP_LEVELS} closing)
+    file(WRITE ${INPUT} "<?xml version=\"1.0\"?>\n<LandXML>${opening}${closing}</LandXML>\n")
 endif()
 foreach(name INPUT FOLDER OUTPUT PLUGIN PLAN)
     set(path ${${name}})
