@@ -103,9 +103,15 @@ public:
             else if (name == "HexagonLandXML" && child == extension)
                 continue;
             else if (name == "PlanFeatures" && !planFeaturesSeen)
-                planFeaturesSeen = ReadFeatures(child, "PlanFeature");
+            {
+                planFeaturesSeen = true;
+                ReadFeatures(child, "PlanFeature");
+            }
             else if (name == "Parcels" && !parcelsSeen)
-                parcelsSeen = ReadFeatures(child, "Parcel");
+            {
+                parcelsSeen = true;
+                ReadFeatures(child, "Parcel");
+            }
             else if (!IsHeader(name))
                 NotRead(child, "");
         }
@@ -206,12 +212,12 @@ private:
         }
     }
 
-    bool ReadFeatures(const Node* section, std::string_view kind)
+    // The first section of each kind is read: anything in it other than its features is not.
+    void ReadFeatures(const Node* section, std::string_view kind)
     {
         for (const Node* child = section->first_node(); child; child = child->next_sibling())
             if (child->type() == rapidxml::node_element && NameOf(child) != kind)
                 NotRead(child, std::string(NameOf(section)) + "/");
-        return true;
     }
 
     void ReadSurvey(const Node* survey)
