@@ -57,22 +57,6 @@ private:
     const Attribute* found[Count];
 };
 
-// Starts loading the memory of a node and of what follows it. The parser lays the tree out in
-// document order, so a node's attributes and children come right after it: a reader that walks
-// many large siblings asks for the next one while it works on this one, instead of waiting for
-// each of them in turn.
-inline void PrefetchNode(const Node* node)
-{
-#if defined(__GNUC__)
-    constexpr int kLines = 8;
-    const char* start = reinterpret_cast<const char*>(node);
-    for (int line = 0; line < kLines; ++line)
-        __builtin_prefetch(start + 64 * line);
-#else
-    (void)node;
-#endif
-}
-
 // Whole, case-sensitive comparison of a tree text with an ASCII keyword. Either code page maps
 // ASCII bytes to themselves and every other byte to a character outside ASCII, so comparing the
 // bytes gives what comparing the converted text would.

@@ -14,8 +14,6 @@ const CLandXMLImporter::ExtensionChildren& CLandXMLImporter::ChildrenOf(const No
     children = ExtensionChildren{extension, {}, {}, {}};
     for (const Node* child = extension->first_node(); child; child = child->next_sibling())
     {
-        if (const Node* next = child->next_sibling())
-            PrefetchNode(next);
         if (NameIs(child, "Point"))
             children.points.push_back(child);
         else if (NameIs(child, "PlanFeature") || NameIs(child, "Parcel"))

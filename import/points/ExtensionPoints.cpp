@@ -76,12 +76,8 @@ std::string_view SpelledValue(const Attribute* attribute)
 
 void CLandXMLImporter::ReadExtensionPoints(const Node* extension)
 {
-    const std::vector<const Node*>& children = ChildrenOf(extension).points;
-    for (std::size_t i = 0; i < children.size(); ++i)
+    for (const Node* point : ChildrenOf(extension).points)
     {
-        const Node* point = children[i];
-        if (i + 1 < children.size())
-            PrefetchNode(children[i + 1]);
         const Attribute* uniqueId = FindAttribute(point, "uniqueID");
         if (uniqueId == nullptr)
             continue;
