@@ -28,35 +28,6 @@ inline const Node* NextSibling(const Node* node, const char* name)
     return node->next_sibling(name, std::strlen(name));
 }
 
-// The first attribute of each of several names, found in one walk over a node's attributes
-// instead of one walk per name. The names are indices into the list given.
-template <std::size_t Count> class AttributesOf
-{
-public:
-    AttributesOf(const Node* node, const char* const (&names)[Count])
-    {
-        std::size_t lengths[Count];
-        for (std::size_t i = 0; i < Count; ++i)
-        {
-            lengths[i] = std::strlen(names[i]);
-            found[i] = nullptr;
-        }
-        for (const Attribute* attribute = node->first_attribute(); attribute != nullptr;
-             attribute = attribute->next_attribute())
-            for (std::size_t i = 0; i < Count; ++i)
-                if (found[i] == nullptr && attribute->name_size() == lengths[i] &&
-                    std::memcmp(attribute->name(), names[i], lengths[i]) == 0)
-                {
-                    found[i] = attribute;
-                    break;
-                }
-    }
-    const Attribute* operator[](std::size_t index) const { return found[index]; }
-
-private:
-    const Attribute* found[Count];
-};
-
 // Whole, case-sensitive comparison of a tree text with an ASCII keyword. Either code page maps
 // ASCII bytes to themselves and every other byte to a character outside ASCII, so comparing the
 // bytes gives what comparing the converted text would.

@@ -37,16 +37,6 @@ WideText DateOf(WideView stamp)
     return date;
 }
 
-enum PointAttribute
-{
-    Role,
-    Name,
-    Code,
-    Description,
-    TimeStamp
-};
-constexpr const char* kPointAttributes[] = {"role", "name", "code", "desc", "timeStamp"};
-
 } // namespace
 
 void CLandXMLImporter::ReadCgPoints(const Node* cgPoints)
@@ -57,9 +47,8 @@ void CLandXMLImporter::ReadCgPoints(const Node* cgPoints)
     for (const Node* child = cgPoints->last_node(); child != nullptr;
          child = child->previous_sibling())
     {
-        const AttributesOf found(child, kPointAttributes);
-        const Attribute* role = found[Role];
-        const Attribute* nameAttribute = found[Name];
+        const Attribute* role = FindAttribute(child, "role");
+        const Attribute* nameAttribute = FindAttribute(child, "name");
         if (nameAttribute == nullptr)
             continue;
         WideText name = ValueOf(nameAttribute);
@@ -84,7 +73,7 @@ void CLandXMLImporter::ReadCgPoints(const Node* cgPoints)
             name.Truncate(at);
         sink->AddPoint(name.c_str());
 
-        if (const Attribute* codeAttribute = found[Code])
+        if (const Attribute* codeAttribute = FindAttribute(child, "code"))
         {
             const WideText base = ValueOf(codeAttribute);
             if (version == 10)
@@ -108,7 +97,7 @@ void CLandXMLImporter::ReadCgPoints(const Node* cgPoints)
             }
         }
 
-        if (const Attribute* desc = found[Description])
+        if (const Attribute* desc = FindAttribute(child, "desc"))
             if (ISinkExtension* extension = sink->GetExtension(PointExtension))
                 extension->SetDescription(ValueOf(desc).c_str());
 
@@ -118,7 +107,7 @@ void CLandXMLImporter::ReadCgPoints(const Node* cgPoints)
             sink->SetHeightType(0);
         }
 
-        if (const Attribute* stamp = found[TimeStamp])
+        if (const Attribute* stamp = FindAttribute(child, "timeStamp"))
             sink->SetDate(DateOf(ValueOf(stamp)).c_str());
 
         ReadPointCoordinates(ValueOf(child));

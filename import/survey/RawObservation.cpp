@@ -19,18 +19,6 @@ WideText RespellTimeStamp(WideView stamp)
     return respelled;
 }
 
-enum ObservationAttribute
-{
-    TargetHeight,
-    DirectFace,
-    HorizontalAngle,
-    ZenithAngle,
-    SlopeDistance,
-    TimeStamp
-};
-constexpr const char* kObservationAttributes[] = {"targetHeight", "directFace",    "horizAngle",
-                                                  "zenithAngle",  "slopeDistance", "timeStamp"};
-
 } // namespace
 
 void CLandXMLImporter::ReadRawObservation(WideView setupId, const Node* observation)
@@ -51,25 +39,24 @@ void CLandXMLImporter::ReadRawObservation(WideView setupId, const Node* observat
     const Key wholeKey = wholeName.size() == cutName.size() ? cutKey : names.Find(wholeName);
     const OptionalNumber* reflectorConstant = reflectorConstants.Find(cutKey);
 
-    const AttributesOf found(observation, kObservationAttributes);
     double value = 0.0;
-    if (const Attribute* height = found[TargetHeight])
+    if (const Attribute* height = FindAttribute(observation, "targetHeight"))
         if (distanceParser.Parse(ValueOf(height), &value))
             sink->SetTargetHeight(value);
 
-    const Attribute* directFace = found[DirectFace];
+    const Attribute* directFace = FindAttribute(observation, "directFace");
     const int face = ValueIs(directFace, "true") ? 0 : 1;
     if (directFace != nullptr)
         sink->SetFace(face);
 
-    if (const Attribute* angle = found[HorizontalAngle])
+    if (const Attribute* angle = FindAttribute(observation, "horizAngle"))
         if (ConvertAngle(ValueOf(angle), value))
             sink->SetHorizontalAngle(value);
-    if (const Attribute* angle = found[ZenithAngle])
+    if (const Attribute* angle = FindAttribute(observation, "zenithAngle"))
         if (ConvertAngle(ValueOf(angle), value))
             sink->SetZenithAngle(value);
 
-    if (const Attribute* distance = found[SlopeDistance])
+    if (const Attribute* distance = FindAttribute(observation, "slopeDistance"))
     {
         double measured = 0.0;
         if (distanceParser.Parse(ValueOf(distance), &measured))
@@ -86,7 +73,7 @@ void CLandXMLImporter::ReadRawObservation(WideView setupId, const Node* observat
         }
     }
 
-    const Attribute* stampAttribute = found[TimeStamp];
+    const Attribute* stampAttribute = FindAttribute(observation, "timeStamp");
     const WideText stamp = stampAttribute ? ValueOf(stampAttribute) : WideText();
     if (ISinkExtension* extension = sink->GetExtension(ObservationExtension))
         if (stamp.size() == 19)
