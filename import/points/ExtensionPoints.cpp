@@ -5,7 +5,6 @@
 
 #include "platform/Platform.h"
 
-#include <cstring>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -30,40 +29,14 @@ bool IsPlainFileName(std::string_view name, std::string_view format)
     return named;
 }
 
-// A path joined from parts as the document spells them, to be converted whole. Paths short
-// enough to fit in room are joined there, without heap memory.
-class JoinedPath
+// A path joined from parts as the document spells them, to be converted whole.
+std::string JoinedPath(std::initializer_list<std::string_view> parts)
 {
-public:
-    JoinedPath(std::initializer_list<std::string_view> parts)
-    {
-        std::size_t length = 0;
-        for (const std::string_view part : parts)
-            length += part.size();
-        char* joined = room;
-        if (length > sizeof room)
-        {
-            longer.resize(length);
-            joined = longer.data();
-        }
-        char* end = joined;
-        for (const std::string_view part : parts)
-        {
-            std::memcpy(end, part.data(), part.size());
-            end += part.size();
-        }
-        text = std::string_view(joined, length);
-    }
-    JoinedPath(const JoinedPath&) = delete;
-    JoinedPath& operator=(const JoinedPath&) = delete;
-
-    operator std::string_view() const { return text; }
-
-private:
-    char room[256];
-    std::string longer;
-    std::string_view text;
-};
+    std::string joined;
+    for (const std::string_view part : parts)
+        joined.append(part);
+    return joined;
+}
 
 // An attribute's value as the document spells it, up to its first zero byte; empty when the
 // attribute is absent.
