@@ -2,6 +2,7 @@
 // and its version are found, and the root goes to the dispatch.
 
 #include "document/NestingDepth.h"
+#include "document/ToWide.h"
 #include "import/LandXMLImporter.h"
 #include "plugin/StringTable.h"
 

@@ -1,5 +1,6 @@
 // Narrow texts of the document as wide strings, under the declared encoding.
 
+#include "document/ToWide.h"
 #include "import/LandXMLImporter.h"
 #include "platform/Platform.h"
 #include "plugin/HResultError.h"

@@ -89,6 +89,10 @@ public:
     void ReadExtensionSecondPass(const Node* extension);
     void ReadTpsCorrection(const Node* correction);
     void ReadExtensionSetup(const Node* setup);
+    // The two kinds of child of an extension setup: an observation's reflector constant, and
+    // an image taken at the setup ("TPSImage").
+    void ReadReflectorConstant(const Node* observation);
+    void ReadSetupImage(const Node* setup, const Node* tpsImage);
 
 private:
     // The value of an attribute or element, converted.
@@ -150,8 +154,5 @@ private:
     Table<bool> knownPaths{pathTexts};
     ExtensionChildren extensionChildren;
 };
-
-// True when a declared encoding selects the thread's ANSI code page (it names 1251 or 1252).
-bool UsesAnsiCodePage(WideView encoding);
 
 } // namespace Plugin

@@ -142,7 +142,8 @@ bool CLandXMLImporter::ReadFeature(const Node* feature, PointRecord& record)
         attributes.Append(ValueOf(value));
     }
     record.attributes = arena.Keep(attributes);
-    // The feature's codeLinework is never sent, so it is not kept.
+    if (const Attribute* linework = FindAttribute(feature, "codeLinework"))
+        record.lineworkCode = arena.Keep(ValueOf(linework));
     return true;
 }
 

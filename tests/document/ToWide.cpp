@@ -1,6 +1,7 @@
 // Narrow texts of a document as wide strings: the declared encoding picks UTF-8 or the thread's
 // ANSI code page (Windows-1251 where the system has none), and no byte sequence fails.
 
+#include "document/ToWide.h"
 #include "import/LandXMLImporter.h"
 #include "tests/support/TestImport.h"
 #include "tools/host/Recorder.h"
