@@ -80,4 +80,37 @@ TEST(ComposePointCode, BaseAttributesAndLineCodes)
     }
 }
 
+TEST(ComposePointCode, LineworkCodeIsKeptButNotSent)
+{
+    const struct
+    {
+        const char* feature;
+        std::u16string linework;
+    } cases[] = {
+        {"<PointCode code=\"K\" codeLinework=\"LW 1\"><Attribute name=\"H\" "
+         "value=\"2\"/></PointCode>",
+         u"LW 1"},
+        {"<PointCode code=\"K\" codeLinework=\"\"/>", u""},
+        {"<PointCode code=\"K\"/>", u""},
+        {"<PointCode codeLinework=\"LW\"/>", u""}, // without "code" nothing is stored
+    };
+    for (const auto& c : cases)
+    {
+        std::string feature = c.feature;
+        rapidxml::xml_document<char> tree;
+        tree.parse<0>(feature.data());
+        Host::Recorder calls;
+        Host::Sink host(calls);
+        const bool setting = true;
+        Plugin::CLandXMLImporter importer(&host, &setting, Plugin::WideView());
+        Plugin::TextArena arena;
+        PointRecord record(arena);
+        importer.ReadFeature(tree.first_node(), record);
+        EXPECT_EQ(WideString(record.lineworkCode), Wide(c.linework)) << c.feature;
+        const Plugin::WideText code =
+            Plugin::CLandXMLImporter::ComposePointCode(WIDE_TEXT("B"), record);
+        EXPECT_EQ(WideString(code.View()).find(WIDE_TEXT("LW")), WideString::npos) << c.feature;
+    }
+}
+
 } // namespace
