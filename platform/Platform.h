@@ -66,4 +66,17 @@ bool FileSize(std::FILE* file, std::uint64_t& size);
 // not tested.
 bool PathExists(const WideChar* path);
 
+// The system's message for an HRESULT, in the neutral language and without a final line break,
+// written into text (capacity characters, terminator included) without allocating memory, so that
+// it can be had when memory has run out. False when the system has no text for the code.
+bool SystemErrorText(std::int32_t code, WideChar* text, std::size_t capacity);
+
+// Calls work(workContext). When an exception that C++ cannot catch here passes through the call
+// (a host's, built with another compiler, thrown from one of its callbacks),
+// release(releaseContext) runs as it passes, before it goes on to the host. Where the plug-in and
+// its host share one C++ runtime, every exception runs the destructors on its way and release is
+// never needed.
+void CallReleasingOnUnwind(void (*work)(void*), void* workContext, void (*release)(void*),
+                           void* releaseContext);
+
 } // namespace Platform

@@ -324,4 +324,36 @@ bool PathExists(const WideChar* path)
     return ::access(ToUtf8Path(path).c_str(), F_OK) == 0;
 }
 
+bool SystemErrorText(std::int32_t code, WideChar* text, std::size_t capacity)
+{
+    // The English texts Windows gives for the codes the plug-in raises.
+    struct Message
+    {
+        std::int32_t code;
+        const char16_t* text;
+    };
+    static constexpr Message kMessages[] = {
+        {Plugin::E_OUTOFMEMORY_HR,
+         u"Not enough memory resources are available to complete this operation."},
+        {Plugin::E_INVALIDARG_HR, u"The parameter is incorrect."},
+        {Plugin::E_FAIL_HR, u"Unspecified error"},
+    };
+    for (const Message& message : kMessages)
+    {
+        if (message.code != code || capacity == 0)
+            continue;
+        std::size_t length = 0;
+        for (; message.text[length] != 0 && length + 1 < capacity; ++length)
+            text[length] = message.text[length];
+        text[length] = 0;
+        return true;
+    }
+    return false;
+}
+
+void CallReleasingOnUnwind(void (*work)(void*), void* workContext, void (*)(void*), void*)
+{
+    work(workContext);
+}
+
 } // namespace Platform
