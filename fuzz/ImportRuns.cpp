@@ -6,14 +6,17 @@
 #include "fuzz/AllocationFailure.h"
 #include "fuzz/Targets.h"
 #include "import/LandXMLImporter.h"
+#include "platform/HostLibrary.h"
 #include "plugin/HResultError.h"
 #include "plugin/ImportDriver.h"
+#include "plugin/ImportPlugin.h"
 #include "tests/support/Files.h"
 #include "tools/host/Recorder.h"
 #include "tools/host/Text.h"
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <new>
 #include <rapidxml/rapidxml.hpp>
 
@@ -72,13 +75,14 @@ template <typename Work> Escape RunCatching(Work work)
     return escape;
 }
 
+// Nothing may leave a slot of the plug-in: every escape is a finding.
 void Classify(const Escape& escape, ImportRun& run)
 {
     run.errorLeft = escape.kind != Left::Nothing;
     switch (escape.kind)
     {
     case Left::Nothing:
-        break;
+        return;
     case Left::BadAlloc:
         run.error = "std::bad_alloc";
         break;
@@ -91,19 +95,32 @@ void Classify(const Escape& escape, ImportRun& run)
     }
     case Left::ParseError:
         run.error = "rapidxml::parse_error";
-        run.findings.push_back("the XML parser's error left the import");
         break;
     case Left::Standard:
         run.error = std::string("std::exception: ") + escape.what;
-        run.findings.push_back("an exception the plug-in may not raise left the import: " +
-                               run.error);
         break;
     case Left::Unknown:
         run.error = "unknown exception";
-        run.findings.push_back("an exception of unknown type left the import");
         break;
     }
+    run.findings.push_back("an exception left the plug-in: " + run.error);
 }
+
+// A host's property list: it reads every item, as a host fills its combo box.
+class ItemReadingView final : public Plugin::IPropertyListView
+{
+public:
+    void AddCategory(const Plugin::WideChar*) override {}
+    bool AddComboProperty(int, bool, const Plugin::WideChar*,
+                          Plugin::IEnumerator<Plugin::IComboItem*>* items, int) override
+    {
+        const HostCode hostCode;
+        for (; items->HasCurrent(); items->MoveNext())
+            Platform::FreeHostBstr(items->GetCurrent()->GetText());
+        return true;
+    }
+    void GetComboValue(int, int* value) override { *value = 1; }
+};
 
 struct WorkFolderWithImages : Testing::TempFolder
 {
@@ -194,6 +211,62 @@ ImportRun ImportPaths(const std::vector<std::filesystem::path>& paths,
     run.allocations = StopCountingAllocations();
     Classify(escape, run);
     host.TakeRecord(run);
+    return run;
+}
+
+ImportRun DrivePlugin(const std::string& bytes, const DocumentChoices& choices)
+{
+    const std::filesystem::path document = WorkFolder() / "plugin.xml";
+    {
+        std::ofstream out(document, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    ImportRun run;
+    CheckedHost host(choices);
+    std::vector<Plugin::WideString> hostPaths = {Host::HostPath(document),
+                                                 Host::HostPath(WorkFolder() / "missing.xml")};
+    Host::PathList list(hostPaths, &host.checker);
+    Host::SettingsStore settings;
+    settings.hasValue = true;
+    settings.value = choices.considerPrismConstant ? 1 : 0;
+    ItemReadingView view;
+
+    // Each slot on its own: what leaves one is noted, and the armed failure, once raised, is
+    // noted with its slot and not raised again, so that the slots after it run as usual.
+    StartCountingAllocations(choices.failAt);
+    const auto slot = [&](const char* name, auto call)
+    {
+        const Escape escape = RunCatching(call);
+        if (escape.kind != Left::Nothing && !run.errorLeft)
+            Classify(escape, run);
+        if (AllocationFailureRaised())
+        {
+            run.failureRaised = true;
+            run.failedSlot = name;
+            run.allocations += StopCountingAllocations();
+            StartCountingAllocations(0);
+        }
+    };
+    Plugin::IGroundBasedMIP* plugin = nullptr;
+    slot("CreatePlugin", [&] { plugin = Plugin::CImportPluginImpl::Create(); });
+    if (plugin != nullptr)
+    {
+        slot("GetName", [&] { Platform::FreeHostBstr(plugin->GetName()); });
+        slot("GetFileFilter", [&] { Platform::FreeHostBstr(plugin->GetFileFilter()); });
+        slot("GetFormatName", [&] { Platform::FreeHostBstr(plugin->GetFormatName()); });
+        slot("LoadSettings", [&] { plugin->LoadSettings(&settings); });
+        slot("FillPropertyList",
+             [&] { plugin->GetPropertyListController()->FillPropertyList(&view); });
+        slot("Import", [&] { plugin->Import(&list, &host.sink); });
+        slot("Release", [&] { plugin->Release(); });
+    }
+    else if (!run.failureRaised)
+    {
+        run.findings.push_back("CreatePlugin returned null without a failure");
+    }
+    run.allocations += StopCountingAllocations();
+    host.TakeRecord(run);
+    std::filesystem::remove(document);
     return run;
 }
 

@@ -1,7 +1,11 @@
 #include "fuzz/RuleChecker.h"
 
 #include "fuzz/AllocationFailure.h"
+#include "platform/Platform.h"
+#include "plugin/HResultError.h"
 #include "plugin/StringTable.h"
+
+#include <iterator>
 
 namespace Fuzzing
 {
@@ -41,6 +45,14 @@ RuleChecker::RuleChecker(Host::Observer& nextObserver) : next(nextObserver)
     const HostCode hostCode;
     cannotOpenText = FromWide(Plugin::LoadText(Plugin::TextCannotOpenFile));
     formatErrorText = FromWide(Plugin::LoadText(Plugin::TextFileFormatError));
+    WideChar text[512];
+    if (Platform::SystemErrorText(Plugin::E_OUTOFMEMORY_HR, text, std::size(text)))
+        outOfMemoryText = FromWide(text);
+}
+
+bool RuleChecker::FailurePending() const
+{
+    return AllocationFailureRaised() && !failureReported;
 }
 
 void RuleChecker::HostWorkBegins()
@@ -89,7 +101,7 @@ FileOutcome& RuleChecker::Current()
 
 bool RuleChecker::ContentCall(const std::string& method)
 {
-    if (AllocationFailureRaised())
+    if (FailurePending())
         Problem(method + " after an allocation failure was raised");
     if (phase != Phase::Content)
     {
@@ -131,7 +143,7 @@ void RuleChecker::Check(const Host::Event& event)
     else if (IsParser(event.object) && event.method == Method::Parse)
     {
         const std::string kind = Host::NameOf(event.object);
-        if (AllocationFailureRaised())
+        if (FailurePending())
             Problem(kind + " parser used after an allocation failure was raised");
         CheckedText(event.text, "Parse");
         if (phase != Phase::Content)
@@ -151,10 +163,10 @@ void RuleChecker::CheckSink(const Host::Event& event, const std::string& method)
         break;
     case Method::BeginFile:
     {
-        if (AllocationFailureRaised())
-            Problem("BeginFile after an allocation failure was raised");
+        // An allocation failure raised between two files belongs to the one that begins.
         if (phase != Phase::NoFile && phase != Phase::Done)
-            Problem("BeginFile before the previous file was finished");
+            Problem(FailurePending() ? "BeginFile before the allocation failure was reported"
+                                     : "BeginFile before the previous file was finished");
         FileOutcome file;
         file.path = CheckedText(event.text, method);
         files.push_back(std::move(file));
@@ -165,13 +177,12 @@ void RuleChecker::CheckSink(const Host::Event& event, const std::string& method)
         break;
     }
     case Method::SetFileResult:
-        if (AllocationFailureRaised())
-            Problem("SetFileResult after an allocation failure was raised");
         if (event.integer != -1)
             Problem("SetFileResult with " + std::to_string(event.integer));
-        if (phase != Phase::Opened && (phase != Phase::Content || contentCalls != 0))
-            Problem("SetFileResult after the document's content began, or outside a file");
-        phase = Phase::FormatError;
+        if (phase != Phase::Opened && phase != Phase::Content)
+            Problem("SetFileResult outside a file, or twice");
+        contentBeforeFileResult = phase == Phase::Content && contentCalls != 0;
+        phase = Phase::FileResult;
         break;
     case Method::ReportWarning:
     {
@@ -184,16 +195,28 @@ void RuleChecker::CheckSink(const Host::Event& event, const std::string& method)
     case Method::ReportError:
     {
         const std::u16string message = CheckedText(event.text, method);
-        if (AllocationFailureRaised())
-            Problem("ReportError after an allocation failure was raised");
+        if (FailurePending() && phase != Phase::FileResult)
+            Problem("ReportError after an allocation failure was raised, before SetFileResult");
         if (phase == Phase::Opened && message == cannotOpenText)
         {
             Current().cannotOpen = true;
             phase = Phase::Done;
         }
-        else if (phase == Phase::FormatError && message == formatErrorText)
+        else if (phase == Phase::FileResult && message == formatErrorText && !FailurePending())
         {
+            if (contentBeforeFileResult)
+                Problem("a format error after the document's content began");
             Current().formatError = true;
+            phase = Phase::Reported;
+        }
+        else if (phase == Phase::FileResult && !message.empty() && message != cannotOpenText &&
+                 message != formatErrorText)
+        {
+            // A failure: after an allocation failure, the text for running out of memory.
+            if (FailurePending() && message != outOfMemoryText)
+                Problem("an allocation failure reported with another text");
+            failureReported = failureReported || FailurePending();
+            Current().failed = true;
             phase = Phase::Reported;
         }
         else
@@ -203,8 +226,8 @@ void RuleChecker::CheckSink(const Host::Event& event, const std::string& method)
         break;
     }
     case Method::SetProgress:
-        if (AllocationFailureRaised())
-            Problem("SetProgress after an allocation failure was raised");
+        if (FailurePending())
+            Problem("SetProgress after an allocation failure was raised, before its report");
         if (event.number == 50.0 && phase == Phase::Opened)
         {
             Current().parsed = true;

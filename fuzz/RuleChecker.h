@@ -9,8 +9,11 @@
 // - every text is a readable, zero-terminated UTF-16 string;
 // - the driver's frame: BeginFile; then either ReportError "cannot open" and nothing more, or
 //   the parse's progress 50 and format error in their order, and progress 100 at the end;
-// - nothing arrives after progress 100, nor after an allocation failure was raised inside the
-//   plug-in (the import must end at once);
+// - a file whose import failed (an error of the plug-in's own) ends with SetFileResult(-1),
+//   ReportError with the system's text for the error and progress 100; after an allocation
+//   failure was raised inside the plug-in, that report is all the file receives, with the text
+//   for running out of memory;
+// - nothing arrives for a file after its progress 100;
 // - the value parser factory is requested once, before every other call of the document's
 //   content, asked for the four parsers in their fixed order and released; parsers parse only
 //   inside the document's content;
@@ -37,6 +40,7 @@ struct FileOutcome
     std::u16string path;
     bool cannotOpen = false;  // ReportError "cannot open" after BeginFile
     bool formatError = false; // SetFileResult(-1) and ReportError "format error"
+    bool failed = false;      // SetFileResult(-1) and ReportError with an error's text
     bool parsed = false;      // progress 50: the XML was well-formed
     bool finished = false;    // progress 100
     int points = 0;           // AddPoint calls
@@ -61,12 +65,12 @@ public:
 private:
     enum class Phase
     {
-        NoFile,      // before the first BeginFile
-        Opened,      // after BeginFile
-        Content,     // after progress 50
-        FormatError, // after SetFileResult(-1)
-        Reported,    // after ReportError with the format error
-        Done,        // after progress 100, or after "cannot open"
+        NoFile,     // before the first BeginFile
+        Opened,     // after BeginFile
+        Content,    // after progress 50
+        FileResult, // after SetFileResult(-1)
+        Reported,   // after ReportError with the format error or an error's text
+        Done,       // after progress 100, or after "cannot open"
     };
     enum class Context
     {
@@ -87,6 +91,8 @@ private:
     void InContext(const std::string& method, Context wanted, Context alsoAllowed = Context::None);
     void ExpectRequest(int wanted, const std::string& method, bool unitCodeAllowed);
     FileOutcome& Current();
+    // An allocation failure was raised inside the plug-in and its file was not reported yet.
+    bool FailurePending() const;
 
     Host::Observer& next;
     Findings problems;
@@ -97,8 +103,11 @@ private:
     int factoryStep = 0; // parsers requested from the last factory; 5 once it was released
     int contentCalls = 0;
     bool handedOut[3] = {}; // by extension kind
+    bool contentBeforeFileResult = false;
+    bool failureReported = false;
     std::u16string cannotOpenText;
     std::u16string formatErrorText;
+    std::u16string outOfMemoryText;
 };
 
 } // namespace Fuzzing

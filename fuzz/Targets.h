@@ -52,9 +52,10 @@ struct ImportRun
     std::vector<FileOutcome> files;           // one per BeginFile
     std::vector<std::string> lines;           // every call but the path list's, as trace lines
     std::vector<std::string> enumeratorCalls; // the path list's methods, in call order
-    bool errorLeft = false;                   // an error left the import
+    bool errorLeft = false;                   // an exception left the plug-in (a finding)
     std::string error;           // its kind: "std::bad_alloc", "HResultError 0x8007000E"
     bool failureRaised = false;  // the armed allocation failure was raised
+    std::string failedSlot;      // the plug-in's slot it was raised in
     std::size_t allocations = 0; // allocations counted outside host code
 };
 
@@ -65,5 +66,10 @@ ImportRun ParseBytes(const std::string& bytes, const DocumentChoices& choices = 
 // One import of the paths through the driver (Plugin::ImportFiles).
 ImportRun ImportPaths(const std::vector<std::filesystem::path>& paths,
                       const DocumentChoices& choices = {});
+
+// The plug-in object as a host drives it: CreatePlugin, its three texts, LoadSettings, the
+// property list, an import of the bytes from a file followed by a missing path, Release.
+// Nothing may leave any of these slots.
+ImportRun DrivePlugin(const std::string& bytes, const DocumentChoices& choices = {});
 
 } // namespace Fuzzing

@@ -182,12 +182,30 @@ const Row kRows[] = {
          End(host, units);
      },
      "on the extension of kind 2"},
-    {"error text not of the string table",
+    {"file whose import failed",
+     [](Host::Sink& host)
+     {
+         Begin(host);
+         Units units(host);
+         host.AddPoint(WIDE_TEXT("P"));
+         host.SetFileResult(-1);
+         host.ReportError(WIDE_TEXT("Out of memory."));
+         End(host, units);
+     },
+     nullptr},
+    {"error text without SetFileResult",
+     [](Host::Sink& host)
+     {
+         Begin(host);
+         host.ReportError(WIDE_TEXT("oops"));
+     },
+     "unexpected text"},
+    {"failure reported without a text",
      [](Host::Sink& host)
      {
          Begin(host);
          host.SetFileResult(-1);
-         host.ReportError(WIDE_TEXT("oops"));
+         host.ReportError(WIDE_TEXT(""));
      },
      "unexpected text"},
     {"warning that names no missing file",
@@ -205,9 +223,18 @@ const Row kRows[] = {
          Begin(host);
          Units units(host);
          host.SetFileResult(-1);
-         units.Release();
+         host.ReportError(Plugin::LoadText(Plugin::TextFileFormatError).c_str());
+         End(host, units);
      },
-     "SetFileResult after the document's content began"},
+     "a format error after the document's content began"},
+    {"file result twice",
+     [](Host::Sink& host)
+     {
+         Begin(host);
+         host.SetFileResult(-1);
+         host.SetFileResult(-1);
+     },
+     "SetFileResult outside a file, or twice"},
     {"document finished without parsers",
      [](Host::Sink& host)
      {
