@@ -60,7 +60,7 @@ public:
             }
         }
         enumerator->MoveNext(); // stays at the end
-        endsAfterItems = !enumerator->HasCurrent();
+        endsAfterItems = !enumerator->HasCurrent() && enumerator->GetCurrent() == nullptr;
         enumerator->Reset();
         firstAfterReset = enumerator->HasCurrent() ? enumerator->GetCurrent()->GetId() : -1;
         return true;
