@@ -106,22 +106,6 @@ void Classify(const Escape& escape, ImportRun& run)
     run.findings.push_back("an exception left the plug-in: " + run.error);
 }
 
-// A host's property list: it reads every item, as a host fills its combo box.
-class ItemReadingView final : public Plugin::IPropertyListView
-{
-public:
-    void AddCategory(const Plugin::WideChar*) override {}
-    bool AddComboProperty(int, bool, const Plugin::WideChar*,
-                          Plugin::IEnumerator<Plugin::IComboItem*>* items, int) override
-    {
-        const HostCode hostCode;
-        for (; items->HasCurrent(); items->MoveNext())
-            Platform::FreeHostBstr(items->GetCurrent()->GetText());
-        return true;
-    }
-    void GetComboValue(int, int* value) override { *value = 1; }
-};
-
 struct WorkFolderWithImages : Testing::TempFolder
 {
     WorkFolderWithImages()
@@ -229,7 +213,7 @@ ImportRun DrivePlugin(const std::string& bytes, const DocumentChoices& choices)
     Host::SettingsStore settings;
     settings.hasValue = true;
     settings.value = choices.considerPrismConstant ? 1 : 0;
-    ItemReadingView view;
+    Host::PropertyListView view(&host.checker);
 
     // Each slot on its own: what leaves one is noted, and the armed failure, once raised, is
     // noted with its slot and not raised again, so that the slots after it run as usual.
@@ -266,6 +250,8 @@ ImportRun DrivePlugin(const std::string& bytes, const DocumentChoices& choices)
     }
     run.allocations += StopCountingAllocations();
     host.TakeRecord(run);
+    for (const std::string& misuse : view.Misuse())
+        run.findings.push_back("property list misuse: " + misuse);
     std::filesystem::remove(document);
     return run;
 }
