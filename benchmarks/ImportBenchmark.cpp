@@ -9,7 +9,7 @@
 #include "benchmarks/CallCounter.h"
 #include "benchmarks/Process.h"
 #include "benchmarks/generator/SyntheticLandXml.h"
-#include "platform/HostLibrary.h"
+#include "tools/host/HostLibrary.h"
 #include "tools/host/Text.h"
 
 #include <CLI/CLI.hpp>
@@ -108,7 +108,7 @@ public:
     const std::string path;
 
 private:
-    Platform::PluginLibrary library;
+    Host::PluginLibrary library;
     Plugin::IGroundBasedMIP* plugin = nullptr;
 };
 
@@ -376,7 +376,7 @@ int ImportOnly(Library& library, const std::string& file, const Settings& settin
 std::string DefaultLibrary(const std::string& self)
 {
     const std::filesystem::path folder = std::filesystem::u8path(self).parent_path();
-    const std::filesystem::path beside = folder / Platform::PluginLibraryFileName();
+    const std::filesystem::path beside = folder / Host::PluginLibraryFileName();
     if (std::filesystem::is_regular_file(beside))
         return beside.u8string();
     return (folder / LANDXML_PLUGIN_FROM_BENCHMARK).lexically_normal().u8string();
@@ -415,7 +415,7 @@ int Main(int argc, char** argv)
     // Arguments as UTF-8 whatever the console's code page; the parser takes them last first.
     std::vector<std::string> arguments;
     for (int i = argc - 1; i > 0; --i)
-        arguments.push_back(Platform::ArgumentUtf8(i, argv));
+        arguments.push_back(Host::ArgumentUtf8(i, argv));
     try
     {
         app.parse(arguments);
@@ -435,7 +435,7 @@ int Main(int argc, char** argv)
     }
     settings.memory = !noMemory;
     if (settings.plugins.empty())
-        settings.plugins.push_back(DefaultLibrary(Platform::ArgumentUtf8(0, argv)));
+        settings.plugins.push_back(DefaultLibrary(Host::ArgumentUtf8(0, argv)));
     if (settings.workDirectory.empty())
         settings.workDirectory = std::filesystem::temp_directory_path().u8string();
 

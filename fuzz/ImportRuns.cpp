@@ -6,11 +6,11 @@
 #include "fuzz/AllocationFailure.h"
 #include "fuzz/Targets.h"
 #include "import/LandXMLImporter.h"
-#include "platform/HostLibrary.h"
 #include "plugin/HResultError.h"
 #include "plugin/ImportDriver.h"
 #include "plugin/ImportPlugin.h"
 #include "tests/support/Files.h"
+#include "tools/host/HostLibrary.h"
 #include "tools/host/Recorder.h"
 #include "tools/host/Text.h"
 
@@ -235,9 +235,9 @@ ImportRun DrivePlugin(const std::string& bytes, const DocumentChoices& choices)
     slot("CreatePlugin", [&] { plugin = Plugin::CImportPluginImpl::Create(); });
     if (plugin != nullptr)
     {
-        slot("GetName", [&] { Platform::FreeHostBstr(plugin->GetName()); });
-        slot("GetFileFilter", [&] { Platform::FreeHostBstr(plugin->GetFileFilter()); });
-        slot("GetFormatName", [&] { Platform::FreeHostBstr(plugin->GetFormatName()); });
+        slot("GetName", [&] { Host::FreeBstr(plugin->GetName()); });
+        slot("GetFileFilter", [&] { Host::FreeBstr(plugin->GetFileFilter()); });
+        slot("GetFormatName", [&] { Host::FreeBstr(plugin->GetFormatName()); });
         slot("LoadSettings", [&] { plugin->LoadSettings(&settings); });
         slot("FillPropertyList",
              [&] { plugin->GetPropertyListController()->FillPropertyList(&view); });

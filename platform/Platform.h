@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #ifdef _WIN32
 #define LANDXML_EXPORT extern "C" __declspec(dllexport)
@@ -44,6 +45,11 @@ enum class CodePage
 // failure; SystemError() then says why. Malformed UTF-8 becomes U+FFFD, one per bad sequence.
 int MultiByteToWide(CodePage codePage, const char* bytes, int byteCount, WideChar* out,
                     int capacity);
+
+// UTF-16 to UTF-8 (WideCharToMultiByte without flags): length code units of text, a lone
+// surrogate becoming U+FFFD. The plug-in names files with it where the system takes UTF-8; the
+// host side writes every text with it.
+std::string ToUtf8(const WideChar* text, std::size_t length);
 
 // The system error code of the last failing call of this thread.
 std::int32_t SystemError();

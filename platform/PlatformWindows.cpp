@@ -105,6 +105,31 @@ int MultiByteToWide(CodePage codePage, const char* bytes, int byteCount, WideCha
                                  byteCount, out, capacity);
 }
 
+std::string ToUtf8(const WideChar* text, std::size_t length)
+{
+    std::string result;
+    // In pieces that an int can count, never splitting a surrogate pair.
+    constexpr std::size_t kPiece = std::size_t{1} << 20;
+    for (std::size_t at = 0; at < length;)
+    {
+        std::size_t count = length - at < kPiece ? length - at : kPiece;
+        if (at + count < length && text[at + count - 1] >= 0xD800 && text[at + count - 1] <= 0xDBFF)
+            --count;
+        const int units = static_cast<int>(count);
+        const int bytes =
+            ::WideCharToMultiByte(CP_UTF8, 0, text + at, units, nullptr, 0, nullptr, nullptr);
+        if (bytes > 0)
+        {
+            const std::size_t start = result.size();
+            result.resize(start + static_cast<std::size_t>(bytes));
+            ::WideCharToMultiByte(CP_UTF8, 0, text + at, units, &result[start], bytes, nullptr,
+                                  nullptr);
+        }
+        at += count;
+    }
+    return result;
+}
+
 std::int32_t SystemError()
 {
     return static_cast<std::int32_t>(::GetLastError());

@@ -1,7 +1,7 @@
 // The one setting in the host's store and in the property list the host shows for it.
 
-#include "platform/HostLibrary.h"
 #include "plugin/ImportPlugin.h"
+#include "tools/host/HostLibrary.h"
 #include "tools/host/Recorder.h"
 #include "tools/host/Text.h"
 
@@ -107,8 +107,8 @@ TEST(PropertyList, ItemsTheViewKeptOutliveTheFillWithTheViewsReferenceTheLast)
         BSTR again = view.kept[i]->GetText();
         EXPECT_NE(text, again);
         EXPECT_EQ(Host::FromWide(text), texts[i]);
-        Platform::FreeHostBstr(text);
-        Platform::FreeHostBstr(again);
+        Host::FreeBstr(text);
+        Host::FreeBstr(again);
         EXPECT_TRUE(view.kept[i]->Release()) << "item " << i;
     }
 }

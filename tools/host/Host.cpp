@@ -1,6 +1,6 @@
 #include "tools/host/Host.h"
 
-#include "platform/HostLibrary.h"
+#include "tools/host/HostLibrary.h"
 
 #include <algorithm>
 #include <charconv>
@@ -389,7 +389,7 @@ void PropertyListView::ReadItems(Plugin::IEnumerator<Plugin::IComboItem*>& list)
         item->AddRef();
         Plugin::BSTR text = item->GetText();
         items.push_back({item->GetId(), std::u16string(ViewOf(text))});
-        Platform::FreeHostBstr(text);
+        FreeBstr(text);
         if (keepItems)
             kept.push_back(item);
         else if (item->Release())

@@ -3,7 +3,7 @@
 // made on the host's objects. It knows the plug-in only through its exported CreatePlugin and its
 // tables, so what it prints is what any host would receive.
 
-#include "platform/HostLibrary.h"
+#include "tools/host/HostLibrary.h"
 #include "tools/host/Recorder.h"
 #include "tools/host/Text.h"
 #include "tools/landxml-probe/DocumentContents.h"
@@ -67,7 +67,7 @@ std::string DefaultLibrary(const std::string& self)
     const std::size_t slash = self.find_last_of("/\\");
     const std::string folder =
         slash == std::string::npos ? std::string() : self.substr(0, slash + 1);
-    const std::string beside = folder + Platform::PluginLibraryFileName();
+    const std::string beside = folder + Host::PluginLibraryFileName();
     if (IsFile(beside))
         return beside;
 #ifdef LANDXML_PLUGIN_FROM_PROBE
@@ -87,7 +87,7 @@ Host::Value TextResult(Plugin::BSTR text)
     if (text == nullptr)
         return Host::Null{};
     Host::Value value = Host::Text{Host::FromWide(text)};
-    Platform::FreeHostBstr(text);
+    Host::FreeBstr(text);
     return value;
 }
 
@@ -278,7 +278,7 @@ int main(int argc, char** argv)
     // Arguments as UTF-8 whatever the console's code page; the parser takes them last first.
     std::vector<std::string> arguments;
     for (int i = argc - 1; i > 0; --i)
-        arguments.push_back(Platform::ArgumentUtf8(i, argv));
+        arguments.push_back(Host::ArgumentUtf8(i, argv));
     try
     {
         app.parse(arguments);
@@ -298,8 +298,8 @@ int main(int argc, char** argv)
     std::ostream& out = options.outputPath.empty() ? std::cout : outputFile.Stream();
 
     if (options.pluginPath.empty())
-        options.pluginPath = DefaultLibrary(Platform::ArgumentUtf8(0, argv));
-    Platform::PluginLibrary library;
+        options.pluginPath = DefaultLibrary(Host::ArgumentUtf8(0, argv));
+    Host::PluginLibrary library;
     std::string error;
     if (!library.Load(options.pluginPath, error))
     {

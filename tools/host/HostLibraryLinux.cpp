@@ -1,11 +1,11 @@
-#include "platform/HostLibrary.h"
+#include "tools/host/HostLibrary.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <dlfcn.h>
 #include <memory>
 
-namespace Platform
+namespace Host
 {
 
 PluginLibrary::~PluginLibrary()
@@ -45,7 +45,7 @@ std::string PluginLibrary::Path() const
     return full ? std::string(full.get()) : std::string(info.dli_fname);
 }
 
-void FreeHostBstr(Plugin::BSTR text)
+void FreeBstr(Plugin::BSTR text)
 {
     if (text != nullptr)
         std::free(reinterpret_cast<char*>(text) - sizeof(std::uint32_t));
@@ -61,4 +61,4 @@ std::string ArgumentUtf8(int index, char** argv)
     return argv[index];
 }
 
-} // namespace Platform
+} // namespace Host

@@ -1,13 +1,14 @@
 #pragma once
 
-// The host side of loading the plug-in: what a host application does to find CreatePlugin in
-// the library file, and to free the texts the plug-in returns.
+// What the host side asks of the operating system: loading the plug-in library to find
+// CreatePlugin in it, freeing the texts the plug-in returns, and the command line. One
+// implementation per OS (HostLibraryLinux.cpp, HostLibraryWindows.cpp), chosen by the build.
 
 #include "plugin/HostInterfaces.h"
 
 #include <string>
 
-namespace Platform
+namespace Host
 {
 
 class PluginLibrary
@@ -32,7 +33,7 @@ private:
 };
 
 // Frees a BSTR returned by the plug-in, as the host does.
-void FreeHostBstr(Plugin::BSTR text);
+void FreeBstr(Plugin::BSTR text);
 
 // The plug-in library's file name in this build, for hosts that look for it beside themselves.
 const char* PluginLibraryFileName();
@@ -40,4 +41,4 @@ const char* PluginLibraryFileName();
 // Command-line arguments as UTF-8 (on Windows the wide command line, whatever the code page).
 std::string ArgumentUtf8(int index, char** argv);
 
-} // namespace Platform
+} // namespace Host

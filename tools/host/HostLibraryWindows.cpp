@@ -4,10 +4,10 @@
 #include <oleauto.h>
 #include <shellapi.h>
 
-#include "platform/HostLibrary.h"
+#include "tools/host/HostLibrary.h"
 #include "tools/host/Text.h"
 
-namespace Platform
+namespace Host
 {
 namespace
 {
@@ -26,7 +26,7 @@ std::string SystemMessage(DWORD code)
     while (!message.empty() && (message.back() == u'\n' || message.back() == u'\r' ||
                                 message.back() == u' ' || message.back() == u'.'))
         message.pop_back();
-    return Host::ToUtf8(message);
+    return ToUtf8(message);
 }
 
 } // namespace
@@ -39,7 +39,7 @@ PluginLibrary::~PluginLibrary()
 
 bool PluginLibrary::Load(const std::string& path, std::string& error)
 {
-    const Plugin::WideString wide = Host::ToWideString(Host::FromUtf8(path));
+    const Plugin::WideString wide = ToWideString(FromUtf8(path));
     HMODULE module = ::LoadLibraryW(wide.c_str());
     if (module == nullptr)
     {
@@ -68,10 +68,10 @@ std::string PluginLibrary::Path() const
     const DWORD length = ::GetModuleFileNameW(static_cast<HMODULE>(handle), path, MAX_PATH * 4);
     if (length == 0 || length >= MAX_PATH * 4)
         return std::string();
-    return Host::ToUtf8(std::u16string(path, path + length));
+    return ToUtf8(std::u16string(path, path + length));
 }
 
-void FreeHostBstr(Plugin::BSTR text)
+void FreeBstr(Plugin::BSTR text)
 {
     ::SysFreeString(text);
 }
@@ -91,9 +91,9 @@ std::string ArgumentUtf8(int index, char** argv)
             ::LocalFree(arguments);
         return argv[index];
     }
-    std::string result = Host::ToUtf8(Host::FromWide(arguments[index]));
+    std::string result = ToUtf8(FromWide(arguments[index]));
     ::LocalFree(arguments);
     return result;
 }
 
-} // namespace Platform
+} // namespace Host
