@@ -3,6 +3,7 @@
 // made on the host's objects. It knows the plug-in only through its exported CreatePlugin and its
 // tables, so what it prints is what any host would receive.
 
+#include "tools/host/CommandLine.h"
 #include "tools/host/HostLibrary.h"
 #include "tools/host/Recorder.h"
 #include "tools/host/Text.h"
@@ -24,7 +25,6 @@ namespace
 
 using Probe::FileSummary;
 using Probe::FullPath;
-using Probe::IsFile;
 
 enum ExitStatus
 {
@@ -58,28 +58,6 @@ Host::Call MakeCall(std::string object, std::string method, std::vector<Host::Va
     call.hasResult = true;
     call.result = std::move(result);
     return call;
-}
-
-// The plug-in library a host installed beside itself would find; in the build tree, where the
-// two lie in different folders, the library the build made.
-std::string DefaultLibrary(const std::string& self)
-{
-    const std::size_t slash = self.find_last_of("/\\");
-    const std::string folder =
-        slash == std::string::npos ? std::string() : self.substr(0, slash + 1);
-    const std::string beside = folder + Host::PluginLibraryFileName();
-    if (IsFile(beside))
-        return beside;
-#ifdef LANDXML_PLUGIN_FROM_PROBE
-    if (IsFile(folder + LANDXML_PLUGIN_FROM_PROBE))
-        return folder + LANDXML_PLUGIN_FROM_PROBE;
-#endif
-#ifdef LANDXML_PLUGIN_BUILT
-    if (IsFile(LANDXML_PLUGIN_BUILT))
-        return LANDXML_PLUGIN_BUILT;
-#endif
-    // Left to the system loader's search (on Windows that starts in the program's folder).
-    return beside;
 }
 
 Host::Value TextResult(Plugin::BSTR text)
@@ -275,13 +253,9 @@ int main(int argc, char** argv)
         ->type_name("DIR");
     app.add_option("-o,--output", options.outputPath, "write to FILE instead of standard output")
         ->type_name("FILE");
-    // Arguments as UTF-8 whatever the console's code page; the parser takes them last first.
-    std::vector<std::string> arguments;
-    for (int i = argc - 1; i > 0; --i)
-        arguments.push_back(Host::ArgumentUtf8(i, argv));
     try
     {
-        app.parse(arguments);
+        app.parse(Host::ArgumentsLastFirst(argc, argv));
     }
     catch (const CLI::ParseError& error)
     {
@@ -298,7 +272,8 @@ int main(int argc, char** argv)
     std::ostream& out = options.outputPath.empty() ? std::cout : outputFile.Stream();
 
     if (options.pluginPath.empty())
-        options.pluginPath = DefaultLibrary(Host::ArgumentUtf8(0, argv));
+        options.pluginPath =
+            Host::DefaultPluginLibrary(argv, LANDXML_PLUGIN_FROM_PROGRAM, LANDXML_PLUGIN_BUILT);
     Host::PluginLibrary library;
     std::string error;
     if (!library.Load(options.pluginPath, error))
