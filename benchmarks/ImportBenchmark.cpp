@@ -6,9 +6,9 @@
 // the first library's are printed. Every import's host calls are checked against what the
 // synthetic document asks for.
 
-#include "benchmarks/CallCounter.h"
 #include "benchmarks/Process.h"
 #include "benchmarks/generator/SyntheticLandXml.h"
+#include "tools/host/CallCounter.h"
 #include "tools/host/CommandLine.h"
 #include "tools/host/HostLibrary.h"
 #include "tools/host/Text.h"
@@ -73,7 +73,7 @@ struct CountingHost
         return options;
     }
 
-    CallCounter calls;
+    Host::CallCounter calls;
     Host::Sink sink;
 };
 

@@ -62,13 +62,13 @@ TEST(AllocationFailure, AFileLargerThanTheMemoryLeftEndsTheImport)
         "second.xml", Testing::LandXml("<CgPoints><CgPoint name=\"P\">1 2 3</CgPoint></CgPoints>"));
 
     // The limit itself works: the small file alone imports under it.
-    const auto imports = [](const Fuzzing::FileOutcome& file)
+    const auto imports = [](const Host::FileOutcome& file)
     { return file.finished && !file.formatError && !file.failed; };
     const int control = Testing::RunInChildWithMemoryLimit(
         kHeadroom,
         [&]
         {
-            const Fuzzing::ImportRun run = Fuzzing::ImportPaths({second});
+            const Host::ImportRun run = Host::ImportPaths({second});
             return !run.errorLeft && run.findings.empty() && run.files.size() == 1 &&
                            imports(run.files[0])
                        ? AsDesigned
@@ -80,7 +80,7 @@ TEST(AllocationFailure, AFileLargerThanTheMemoryLeftEndsTheImport)
         kHeadroom,
         [&]
         {
-            const Fuzzing::ImportRun run = Fuzzing::ImportPaths({big, second});
+            const Host::ImportRun run = Host::ImportPaths({big, second});
             if (run.errorLeft)
                 return ErrorLeft;
             if (!run.findings.empty())

@@ -1,6 +1,6 @@
 #include "tests/support/TestImport.h"
 
-#include "fuzz/Targets.h"
+#include "tools/host/ImportRuns.h"
 #include "tools/host/Text.h"
 
 #include <gtest/gtest.h>
@@ -30,11 +30,11 @@ std::vector<std::string> ImportPaths(const std::vector<std::filesystem::path>& p
                                      const std::filesystem::path& folder,
                                      const ImportOptions& options)
 {
-    Fuzzing::DocumentChoices choices;
+    Host::DocumentChoices choices;
     choices.host = options.host;
     choices.considerPrismConstant = options.considerPrismConstant;
     choices.longestText = std::numeric_limits<std::size_t>::max();
-    Fuzzing::ImportRun run = Fuzzing::ImportPaths(paths, choices);
+    Host::ImportRun run = Host::ImportPaths(paths, choices);
     EXPECT_FALSE(run.errorLeft) << run.error;
     EXPECT_TRUE(run.findings.empty()) << (run.findings.empty() ? "" : run.findings.front());
 

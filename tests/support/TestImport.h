@@ -5,7 +5,7 @@
 // Folder names in the lines are replaced by "<dir>" so that traces do not depend on where the
 // tests run.
 
-#include "tests/support/Files.h"
+#include "tools/host/Files.h"
 #include "tools/host/Host.h"
 
 #include <filesystem>
@@ -14,6 +14,10 @@
 
 namespace Testing
 {
+
+// The file helpers the tests share with fuzzing, under the tests' names.
+using Host::ReadBytes;
+using Host::TempFolder;
 
 struct ImportOptions
 {

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-namespace Testing
+namespace Host
 {
 
 // A folder of its own under the system's temporary folder, removed with everything in it.
@@ -29,4 +29,4 @@ private:
 // The whole file; empty when it cannot be read.
 std::string ReadBytes(const std::filesystem::path& path);
 
-} // namespace Testing
+} // namespace Host

@@ -1,9 +1,9 @@
 // The stand-in for builds whose operator new is the standard one: nothing is counted and
 // nothing fails.
 
-#include "fuzz/AllocationFailure.h"
+#include "tools/host/AllocationFailure.h"
 
-namespace Fuzzing
+namespace Host
 {
 
 bool AllocationFailureAvailable()
@@ -26,4 +26,4 @@ bool AllocationFailureRaised()
 void EnterHostCode() {}
 void LeaveHostCode() {}
 
-} // namespace Fuzzing
+} // namespace Host

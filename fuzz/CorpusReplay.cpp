@@ -1,11 +1,11 @@
-// Every fuzz target replays its seed corpus, fuzz/corpus/<target>/, in this build too: the
-// seeds and every input a fuzz run found a fault with stay regression tests. With
+// Every fuzz target replays its seed corpus, fuzz/corpus/<target>/, as a plain test in every
+// build: the seeds and every input a fuzz run found a fault with stay regression tests. With
 // LANDXML_FUZZ_CORPUS set to a folder of <target>/ folders (such as build/fuzz/corpus, the
 // working corpus fuzz/run-bounded.sh leaves), that corpus is replayed instead, for instance in
 // the Windows build, whose platform layer the fuzz runs never see.
 
 #include "fuzz/Targets.h"
-#include "tests/support/Files.h"
+#include "tools/host/Files.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -20,7 +20,7 @@ std::filesystem::path CorpusFolder()
 {
     if (const char* chosen = std::getenv("LANDXML_FUZZ_CORPUS"))
         return std::filesystem::u8path(chosen);
-    return std::filesystem::path(LANDXML_SOURCE_DIR) / "fuzz" / "corpus";
+    return std::filesystem::path(LANDXML_FUZZ_CORPUS_DIR);
 }
 
 struct Target
@@ -58,7 +58,7 @@ TEST_P(FuzzCorpusReplay, EverySeedKeepsEveryProperty)
     ASSERT_FALSE(inputs.empty()) << "no seeds in " << folder.string();
     for (const auto& input : inputs)
     {
-        const std::string bytes = Testing::ReadBytes(input);
+        const std::string bytes = Host::ReadBytes(input);
         const Fuzzing::Findings findings =
             GetParam().run(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
         for (const std::string& finding : findings)

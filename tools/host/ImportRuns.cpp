@@ -1,15 +1,15 @@
-// Imports with the host, checked by the rule checker and recorded: straight through
-// CLandXMLImporter, or through the driver. Whatever leaves the import is caught here and
-// classified; only the kinds the plug-in may let go (std::bad_alloc and HResultError) are not
-// findings by themselves.
+// The checked import's runs: straight through CLandXMLImporter, through the driver, or the plug-in
+// object driven as a host does. Whatever leaves the plug-in is caught here and classified; nothing
+// may leave a slot.
 
-#include "fuzz/AllocationFailure.h"
-#include "fuzz/Targets.h"
+#include "tools/host/ImportRuns.h"
+
 #include "import/LandXMLImporter.h"
 #include "plugin/HResultError.h"
 #include "plugin/ImportDriver.h"
 #include "plugin/ImportPlugin.h"
-#include "tests/support/Files.h"
+#include "tools/host/AllocationFailure.h"
+#include "tools/host/Files.h"
 #include "tools/host/HostLibrary.h"
 #include "tools/host/Recorder.h"
 #include "tools/host/Text.h"
@@ -20,7 +20,7 @@
 #include <new>
 #include <rapidxml/rapidxml.hpp>
 
-namespace Fuzzing
+namespace Host
 {
 namespace
 {
@@ -106,7 +106,7 @@ void Classify(const Escape& escape, ImportRun& run)
     run.findings.push_back("an exception left the plug-in: " + run.error);
 }
 
-struct WorkFolderWithImages : Testing::TempFolder
+struct WorkFolderWithImages : TempFolder
 {
     WorkFolderWithImages()
     {
@@ -129,18 +129,18 @@ struct CheckedHost
         run.findings.insert(run.findings.end(), checker.Problems().begin(),
                             checker.Problems().end());
         run.files = checker.Files();
-        for (const Host::Call& call : record.Calls())
+        for (const Call& call : record.Calls())
         {
-            if (call.object == Host::NameOf(Host::Object::Paths))
+            if (call.object == NameOf(Object::Paths))
                 run.enumeratorCalls.push_back(call.method);
             else
-                run.lines.push_back(Host::FormatCall(call));
+                run.lines.push_back(FormatCall(call));
         }
     }
 
-    Host::Recorder record;
+    Recorder record;
     RuleChecker checker;
-    Host::Sink sink;
+    Sink sink;
 };
 
 } // namespace
@@ -155,8 +155,8 @@ ImportRun ParseBytes(const std::string& bytes, const DocumentChoices& choices)
 {
     ImportRun run;
     CheckedHost checked(choices);
-    Host::Sink& host = checked.sink;
-    const Plugin::WideString path = Host::HostPath(WorkFolder() / "document.xml");
+    Sink& host = checked.sink;
+    const Plugin::WideString path = HostPath(WorkFolder() / "document.xml");
     std::vector<char> buffer(bytes.size() + 1, '\0');
     std::memcpy(buffer.data(), bytes.data(), bytes.size());
     const bool setting = choices.considerPrismConstant;
@@ -185,8 +185,8 @@ ImportRun ImportPaths(const std::vector<std::filesystem::path>& paths,
     CheckedHost host(choices);
     std::vector<Plugin::WideString> hostPaths;
     for (const auto& path : paths)
-        hostPaths.push_back(Host::HostPath(path));
-    Host::PathList list(hostPaths, &host.checker);
+        hostPaths.push_back(HostPath(path));
+    PathList list(hostPaths, &host.checker);
     const bool setting = choices.considerPrismConstant;
 
     StartCountingAllocations(choices.failAt);
@@ -207,13 +207,13 @@ ImportRun DrivePlugin(const std::string& bytes, const DocumentChoices& choices)
     }
     ImportRun run;
     CheckedHost host(choices);
-    std::vector<Plugin::WideString> hostPaths = {Host::HostPath(document),
-                                                 Host::HostPath(WorkFolder() / "missing.xml")};
-    Host::PathList list(hostPaths, &host.checker);
-    Host::SettingsStore settings;
+    std::vector<Plugin::WideString> hostPaths = {HostPath(document),
+                                                 HostPath(WorkFolder() / "missing.xml")};
+    PathList list(hostPaths, &host.checker);
+    SettingsStore settings;
     settings.hasValue = true;
     settings.value = choices.considerPrismConstant ? 1 : 0;
-    Host::PropertyListView view(&host.checker);
+    PropertyListView view(&host.checker);
 
     // Each slot on its own: what leaves one is noted, and the armed failure, once raised, is
     // noted with its slot and not raised again, so that the slots after it run as usual.
@@ -235,9 +235,9 @@ ImportRun DrivePlugin(const std::string& bytes, const DocumentChoices& choices)
     slot("CreatePlugin", [&] { plugin = Plugin::CImportPluginImpl::Create(); });
     if (plugin != nullptr)
     {
-        slot("GetName", [&] { Host::FreeBstr(plugin->GetName()); });
-        slot("GetFileFilter", [&] { Host::FreeBstr(plugin->GetFileFilter()); });
-        slot("GetFormatName", [&] { Host::FreeBstr(plugin->GetFormatName()); });
+        slot("GetName", [&] { FreeBstr(plugin->GetName()); });
+        slot("GetFileFilter", [&] { FreeBstr(plugin->GetFileFilter()); });
+        slot("GetFormatName", [&] { FreeBstr(plugin->GetFormatName()); });
         slot("LoadSettings", [&] { plugin->LoadSettings(&settings); });
         slot("FillPropertyList",
              [&] { plugin->GetPropertyListController()->FillPropertyList(&view); });
@@ -256,4 +256,4 @@ ImportRun DrivePlugin(const std::string& bytes, const DocumentChoices& choices)
     return run;
 }
 
-} // namespace Fuzzing
+} // namespace Host

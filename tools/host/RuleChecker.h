@@ -29,7 +29,7 @@
 #include <string>
 #include <vector>
 
-namespace Fuzzing
+namespace Host
 {
 
 using Findings = std::vector<std::string>;
@@ -46,18 +46,18 @@ struct FileOutcome
     int points = 0;           // AddPoint calls
 };
 
-class RuleChecker final : public Host::Observer
+class RuleChecker final : public Observer
 {
 public:
-    explicit RuleChecker(Host::Observer& next);
+    explicit RuleChecker(Observer& next);
 
-    void Observe(const Host::Event& event) override;
+    void Observe(const Event& event) override;
     void HostWorkBegins() override;
     void HostWorkEnds() override;
 
     // The end of the import: every object of host must be released by now, and, unless an
     // error left the import, the last file must have been finished.
-    void FinishImport(const Host::Sink& host, bool errorLeft);
+    void FinishImport(const Sink& host, bool errorLeft);
 
     const Findings& Problems() const { return problems; }
     const std::vector<FileOutcome>& Files() const { return files; }
@@ -80,10 +80,10 @@ private:
         Observation,
     };
 
-    void Check(const Host::Event& event);
-    void CheckSink(const Host::Event& event, const std::string& method);
-    void CheckExtension(const Host::Event& event, const std::string& method);
-    void CheckFactory(const Host::Event& event, const std::string& method);
+    void Check(const Event& event);
+    void CheckSink(const Event& event, const std::string& method);
+    void CheckExtension(const Event& event, const std::string& method);
+    void CheckFactory(const Event& event, const std::string& method);
     void Problem(std::string what);
     std::u16string CheckedText(const Plugin::WideChar* text, const std::string& method);
     // Checks a call of the document's content; false when it may not come now.
@@ -94,7 +94,7 @@ private:
     // An allocation failure was raised inside the plug-in and its file was not reported yet.
     bool FailurePending() const;
 
-    Host::Observer& next;
+    Observer& next;
     Findings problems;
     std::vector<FileOutcome> files;
     Phase phase = Phase::NoFile;
@@ -110,4 +110,4 @@ private:
     std::u16string outOfMemoryText;
 };
 
-} // namespace Fuzzing
+} // namespace Host

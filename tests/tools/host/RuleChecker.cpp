@@ -3,7 +3,7 @@
 // faulty plug-in would and names the problem it must report; the first rows are correct
 // sequences that must pass without any.
 
-#include "fuzz/RuleChecker.h"
+#include "tools/host/RuleChecker.h"
 #include "plugin/StringTable.h"
 #include "tools/host/Recorder.h"
 
@@ -251,11 +251,11 @@ TEST(RuleChecker, ReportsEveryBrokenRuleAndPassesCorrectSequences)
     for (const Row& row : kRows)
     {
         Host::Recorder record;
-        Fuzzing::RuleChecker checker(record);
+        Host::RuleChecker checker(record);
         Host::Sink host(checker);
         row.calls(host);
         checker.FinishImport(host, false);
-        const Fuzzing::Findings& problems = checker.Problems();
+        const Host::Findings& problems = checker.Problems();
         if (row.problem == nullptr)
         {
             EXPECT_TRUE(problems.empty())

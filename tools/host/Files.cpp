@@ -1,11 +1,11 @@
-#include "tests/support/Files.h"
+#include "tools/host/Files.h"
 
 #include <atomic>
 #include <chrono>
 #include <fstream>
 #include <iterator>
 
-namespace Testing
+namespace Host
 {
 
 TempFolder::TempFolder()
@@ -43,4 +43,4 @@ std::string ReadBytes(const std::filesystem::path& path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-} // namespace Testing
+} // namespace Host

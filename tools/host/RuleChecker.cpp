@@ -1,25 +1,17 @@
-#include "fuzz/RuleChecker.h"
+#include "tools/host/RuleChecker.h"
 
-#include "fuzz/AllocationFailure.h"
 #include "platform/Platform.h"
 #include "plugin/HResultError.h"
 #include "plugin/StringTable.h"
+#include "tools/host/AllocationFailure.h"
+#include "tools/host/Text.h"
 
 #include <iterator>
 
-namespace Fuzzing
+namespace Host
 {
 namespace
 {
-
-using Host::Method;
-using Host::Object;
-using Plugin::WideChar;
-
-std::u16string FromWide(const Plugin::WideString& text)
-{
-    return std::u16string(text.begin(), text.end());
-}
 
 bool StartsWith(const std::u16string& text, const std::u16string& part)
 {
@@ -40,11 +32,11 @@ bool IsParser(Object object)
 
 } // namespace
 
-RuleChecker::RuleChecker(Host::Observer& nextObserver) : next(nextObserver)
+RuleChecker::RuleChecker(Observer& nextObserver) : next(nextObserver)
 {
     const HostCode hostCode;
-    cannotOpenText = FromWide(Plugin::LoadText(Plugin::TextCannotOpenFile));
-    formatErrorText = FromWide(Plugin::LoadText(Plugin::TextFileFormatError));
+    cannotOpenText = FromWide(Plugin::LoadText(Plugin::TextCannotOpenFile).c_str());
+    formatErrorText = FromWide(Plugin::LoadText(Plugin::TextFileFormatError).c_str());
     WideChar text[512];
     if (Platform::SystemErrorText(Plugin::E_OUTOFMEMORY_HR, text, std::size(text)))
         outOfMemoryText = FromWide(text);
@@ -65,7 +57,7 @@ void RuleChecker::HostWorkEnds()
     LeaveHostCode();
 }
 
-void RuleChecker::Observe(const Host::Event& event)
+void RuleChecker::Observe(const Event& event)
 {
     const HostCode hostCode;
     Check(event);
@@ -125,9 +117,9 @@ void RuleChecker::InContext(const std::string& method, Context wanted, Context a
     }
 }
 
-void RuleChecker::Check(const Host::Event& event)
+void RuleChecker::Check(const Event& event)
 {
-    const std::string method = Host::NameOf(event.method);
+    const std::string method = NameOf(event.method);
     if (event.object == Object::Sink)
     {
         CheckSink(event, method);
@@ -142,7 +134,7 @@ void RuleChecker::Check(const Host::Event& event)
     }
     else if (IsParser(event.object) && event.method == Method::Parse)
     {
-        const std::string kind = Host::NameOf(event.object);
+        const std::string kind = NameOf(event.object);
         if (FailurePending())
             Problem(kind + " parser used after an allocation failure was raised");
         CheckedText(event.text, "Parse");
@@ -151,7 +143,7 @@ void RuleChecker::Check(const Host::Event& event)
     }
 }
 
-void RuleChecker::CheckSink(const Host::Event& event, const std::string& method)
+void RuleChecker::CheckSink(const Event& event, const std::string& method)
 {
     switch (event.method)
     {
@@ -310,7 +302,7 @@ void RuleChecker::CheckSink(const Host::Event& event, const std::string& method)
     }
 }
 
-void RuleChecker::CheckExtension(const Host::Event& event, const std::string& method)
+void RuleChecker::CheckExtension(const Event& event, const std::string& method)
 {
     CheckedText(event.text, method);
     const int kind = event.integer;
@@ -328,7 +320,7 @@ void RuleChecker::CheckExtension(const Host::Event& event, const std::string& me
 }
 
 // The factory: the four requests in their fixed order, then the release.
-void RuleChecker::CheckFactory(const Host::Event& event, const std::string& method)
+void RuleChecker::CheckFactory(const Event& event, const std::string& method)
 {
     const int unitCode = event.integer;
     switch (event.method)
@@ -365,7 +357,7 @@ void RuleChecker::ExpectRequest(int wanted, const std::string& method, bool unit
     factoryStep = wanted + 1;
 }
 
-void RuleChecker::FinishImport(const Host::Sink& host, bool errorLeft)
+void RuleChecker::FinishImport(const Sink& host, bool errorLeft)
 {
     const HostCode hostCode;
     if (host.LiveObjects() != 0)
@@ -376,4 +368,4 @@ void RuleChecker::FinishImport(const Host::Sink& host, bool errorLeft)
         Problem("the import ended inside a file");
 }
 
-} // namespace Fuzzing
+} // namespace Host

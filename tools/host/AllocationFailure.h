@@ -1,13 +1,14 @@
 #pragma once
 
-// Allocation failures on demand, for the fuzz targets: the plug-in must let std::bad_alloc leave
-// the import cleanly wherever an allocation fails. The fuzz executables link the counting
-// operator new; every other build links a stand-in without it, and its tests skip the runs
-// that need it.
+// Allocation failures on demand, for the checked import: wherever an allocation of the plug-in's
+// fails, the import must go on cleanly. The fuzz executables link a counting operator new
+// (fuzz/AllocationFailureInjected.cpp); every other program links the stand-in without it
+// (AllocationFailureNone.cpp, the target landxml_standard_allocation), and the runs that need it
+// are skipped there.
 
 #include <cstddef>
 
-namespace Fuzzing
+namespace Host
 {
 
 // True when the global operator new of this program counts and can fail allocations.
@@ -36,4 +37,4 @@ public:
     HostCode& operator=(const HostCode&) = delete;
 };
 
-} // namespace Fuzzing
+} // namespace Host
