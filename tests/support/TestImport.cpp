@@ -3,6 +3,7 @@
 #include "tools/host/ImportRuns.h"
 #include "tools/host/Text.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -98,6 +99,14 @@ std::string JoinLines(const std::vector<std::string>& lines)
         text += '\n';
     }
     return text;
+}
+
+std::filesystem::path RealDataFolder()
+{
+    if (const char* chosen = std::getenv("LANDXML_REAL_DATA"))
+        return std::filesystem::u8path(chosen);
+    return (std::filesystem::path(LANDXML_SOURCE_DIR) / ".." / "shared" / "real-landxml")
+        .lexically_normal();
 }
 
 std::string LandXml(const std::string& body, const std::string& version,

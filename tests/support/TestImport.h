@@ -46,6 +46,11 @@ std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines
                                            const std::string& prefix);
 std::string JoinLines(const std::vector<std::string>& lines);
 
+// The real LandXML files written by other software, which the repository does not hold: the
+// folder LANDXML_REAL_DATA names, else ../shared/real-landxml beside the source tree. Looked up
+// when a test runs; tests that need it skip when it is not there.
+std::filesystem::path RealDataFolder();
+
 // A LandXML 1.2 document around body (declaration, root element with version).
 std::string LandXml(const std::string& body, const std::string& version = "1.2",
                     const std::string& declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
