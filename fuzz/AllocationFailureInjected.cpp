@@ -1,5 +1,5 @@
 // A global operator new that counts allocations and fails the chosen one, linked into the fuzz
-// executables only (it replaces the sanitizer's own operator new, so the test suite keeps that).
+// executables only: it replaces the sanitizer's own operator new, which every other program keeps.
 // The state is per thread: libFuzzer's own threads are never counted.
 
 #include "tools/host/AllocationFailure.h"

@@ -2,8 +2,8 @@
 
 // The fuzz targets as plain functions: each takes one input and returns what the plug-in did
 // wrong with it, empty when every property held. libFuzzer calls them through FuzzEntry.cpp
-// (one executable per target); the test suite replays their seed corpora through the same
-// functions (fuzz/CorpusReplay.cpp).
+// (one executable per target); every build with the tests replays their seed corpora through the
+// same functions (CorpusReplay.cpp).
 
 #include "tools/host/ImportRuns.h"
 

@@ -372,10 +372,14 @@ bool PropertyListView::AddComboProperty(int id, bool flag, const WideChar* label
                                         int selectedId)
 {
     if (observer != nullptr)
-        observer->HostWorkBegins();
-    ReadItems(*list);
-    if (observer != nullptr)
-        observer->HostWorkEnds();
+    {
+        const HostWork work(*observer);
+        ReadItems(*list);
+    }
+    else
+    {
+        ReadItems(*list);
+    }
     Tell({Object::View, Method::AddComboProperty, label, 0.0, id, true, selectedId, flag});
     return true;
 }

@@ -4,6 +4,7 @@
 
 namespace Host
 {
+
 std::string ToUtf8(const std::u16string& text)
 {
     // WideChar is char16_t, or a 16-bit wchar_t on Windows: the same code units.
