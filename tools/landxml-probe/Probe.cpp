@@ -418,7 +418,12 @@ int main(int argc, char** argv)
         }
     out.flush();
     if (!options.planPath.empty())
-        Probe::WritePlan(planFile.Stream(), record.Calls(), CommonUnit(files));
+    {
+        std::vector<Probe::PlanMarks> marks;
+        for (const FileSummary& file : files)
+            marks.push_back(file.checks.marks);
+        Probe::WritePlan(planFile.Stream(), record.Calls(), CommonUnit(files), marks);
+    }
 
     int status = ExitImported;
     for (const FileSummary& file : files)
