@@ -187,7 +187,7 @@ std::string Printed(const char* format, double value)
 
 std::string Seconds(double seconds)
 {
-    return Printed(seconds < 10 ? "%.1f\"" : "%.0f\"", seconds);
+    return Printed(seconds < 9.95 ? "%.1f\"" : "%.0f\"", seconds);
 }
 
 std::string Length(double length)
