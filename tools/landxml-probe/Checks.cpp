@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <deque>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -98,6 +99,7 @@ Received Collect(const std::vector<Host::Call>& calls, std::size_t first, std::s
     Received received;
     Context context = Context::None;
     std::optional<std::string> station;
+    std::set<std::string> stationsSeen;
     for (std::size_t i = first; i < last && i < calls.size(); ++i)
     {
         const Host::Call& call = calls[i];
@@ -112,8 +114,7 @@ Received Collect(const std::vector<Host::Call>& calls, std::size_t first, std::s
             else if (method == "SetStation")
             {
                 station = Host::FirstText(call);
-                if (std::find(received.stations.begin(), received.stations.end(), *station) ==
-                    received.stations.end())
+                if (stationsSeen.insert(*station).second)
                     received.stations.push_back(*station);
                 context = Context::Station;
             }
@@ -219,6 +220,8 @@ void Report(std::vector<Finding>& findings, Finding finding, std::vector<Entry> 
                           entry.lines.end());
         std::sort(entry.lines.begin(), entry.lines.end());
         entry.lines.erase(std::unique(entry.lines.begin(), entry.lines.end()), entry.lines.end());
+        if (entry.lines.size() > kExamplesShown)
+            entry.lines.resize(kExamplesShown);
     }
     std::stable_sort(entries.begin(), entries.end(),
                      [](const Entry& a, const Entry& b)
@@ -231,12 +234,6 @@ void Report(std::vector<Finding>& findings, Finding finding, std::vector<Entry> 
         finding.examples.push_back({entries[i].lines, entries[i].text});
     finding.listed = static_cast<int>(entries.size());
     findings.push_back(std::move(finding));
-}
-
-void AddName(std::vector<std::string>& names, const std::string& name)
-{
-    if (std::find(names.begin(), names.end(), name) == names.end())
-        names.push_back(name);
 }
 
 class Checker
@@ -297,14 +294,10 @@ private:
 
     void OneNameTwoPositions()
     {
-        std::vector<std::string> names;
         std::map<std::string, std::vector<std::size_t>> placed;
         for (std::size_t i = 0; i < received.points.size(); ++i)
             if (received.points[i].Placed())
-            {
-                AddName(names, received.points[i].name);
                 placed[received.points[i].name].push_back(i);
-            }
         const auto apart = [&](std::size_t a, std::size_t b)
         {
             const ReceivedPoint& p = received.points[a];
@@ -316,13 +309,13 @@ private:
         };
         std::vector<Entry> entries;
         double largest = 0;
-        for (const std::string& name : names)
+        for (const auto& [name, indices] : placed)
         {
-            const std::vector<std::size_t>& indices = placed[name];
+            // Measured from the first position: exact for two, and a name given a thousand
+            // times costs a thousand distances.
             double farthest = 0;
-            for (std::size_t a = 0; a < indices.size(); ++a)
-                for (std::size_t b = a + 1; b < indices.size(); ++b)
-                    farthest = std::max(farthest, apart(indices[a], indices[b]));
+            for (const std::size_t index : indices)
+                farthest = std::max(farthest, apart(indices.front(), index));
             if (!(farthest > 0))
                 continue;
             largest = std::max(largest, farthest);
@@ -331,7 +324,7 @@ private:
                 entry.lines.push_back(PointLine(index));
             entries.push_back(std::move(entry));
             result.marks.twoPositions.push_back(name);
-            AddName(result.marks.named, name);
+            result.marks.named.insert(name);
         }
         Report(result.findings,
                {"oneNameTwoPositions",
@@ -351,16 +344,16 @@ private:
         for (const ReceivedPoint& point : received.points)
             if (point.Placed())
                 placed.insert(point.name);
+        std::map<std::string, int> lines;
+        for (const auto& [name, line] : document.stationLines)
+            lines.emplace(ValidUtf8(name), line);
         std::vector<Entry> entries;
         for (const std::string& station : received.stations)
         {
             if (placed.count(station) != 0)
                 continue;
-            Entry entry{{}, station};
-            for (const auto& [name, line] : document.stationLines)
-                if (ValidUtf8(name) == station)
-                    entry.lines.push_back(line);
-            entries.push_back(std::move(entry));
+            const auto line = lines.find(station);
+            entries.push_back({{line != lines.end() ? line->second : 0}, station});
             result.marks.stationsWithoutPosition.push_back(station);
         }
         Report(result.findings,
@@ -380,23 +373,23 @@ private:
         std::vector<Entry> entries;
         int count = 0;
         if (observationsLocated)
-            for (std::size_t a = 0; a < document.activations.size(); ++a)
+        {
+            // The observations of each setup or group: how many, and the first.
+            std::map<std::size_t, std::pair<std::size_t, std::size_t>> sent;
+            for (std::size_t j = 0; j < document.sentObservations.size(); ++j)
+                ++sent.emplace(document.sentObservations[j].activation, std::make_pair(0, j))
+                      .first->second.first;
+            for (const auto& [a, observations] : sent)
             {
                 const Activation& activation = document.activations[a];
                 if (activation.found)
                     continue;
-                std::vector<std::size_t> affected;
-                for (std::size_t j = 0; j < document.sentObservations.size(); ++j)
-                    if (document.sentObservations[j].activation == a)
-                        affected.push_back(j);
-                if (affected.empty())
-                    continue;
+                const std::size_t affected = observations.first;
                 const std::optional<std::string>& instead =
-                    received.observations[affected.front()].station;
+                    received.observations[observations.second].station;
                 const std::string their =
-                    affected.size() == 1
-                        ? "its observation goes"
-                        : "its " + std::to_string(affected.size()) + " observations go";
+                    affected == 1 ? "its observation goes"
+                                  : "its " + std::to_string(affected) + " observations go";
                 entries.push_back(
                     {{activation.line},
                      std::string(activation.group ? "group " : "setup ") +
@@ -404,9 +397,10 @@ private:
                          ValidUtf8(activation.key) + "; " + their + " to " +
                          (instead ? "station " + *instead : std::string("no station"))});
                 if (instead)
-                    AddName(result.marks.named, *instead);
-                count += static_cast<int>(affected.size());
+                    result.marks.named.insert(*instead);
+                count += static_cast<int>(affected);
             }
+        }
         else
         {
             // Without the document's setups, only what the record shows.
@@ -432,14 +426,24 @@ private:
 
     void NumbersNotRead()
     {
+        // The other attributes by parser and text, an angle's without its dots (the plug-in
+        // re-spells degrees, minutes and seconds before the parser sees them); each rejection
+        // of a text takes the next attribute of that text, the last one again once all were
+        // named (the extension's second pass hands its texts over again).
+        const auto keyOf = [](const std::string& parser, std::string text)
+        {
+            if (parser == "angle")
+                text.erase(std::remove(text.begin(), text.end(), '.'), text.end());
+            return parser + '\n' + text;
+        };
+        std::map<std::string, std::pair<std::vector<std::size_t>, std::size_t>> attributes;
+        for (std::size_t k = 0; k < document.numberAttributes.size(); ++k)
+        {
+            const NumberAttribute& number = document.numberAttributes[k];
+            attributes[keyOf(number.parser, ValidUtf8(number.text))].first.push_back(k);
+        }
         std::vector<Entry> entries;
         std::set<std::string> sites; // each attribute once, however often it was handed over
-        std::vector<bool> used(document.numberAttributes.size());
-        const auto undotted = [](std::string text)
-        {
-            text.erase(std::remove(text.begin(), text.end(), '.'), text.end());
-            return text;
-        };
         for (const Rejection& rejection : received.rejections)
         {
             const std::string quoted = Quoted(rejection.text);
@@ -449,7 +453,7 @@ private:
                 rejection.observation >= 0 && observationsLocated
                     ? &document.sentObservations[static_cast<std::size_t>(rejection.observation)]
                     : nullptr;
-            const std::vector<const char*>* attributes =
+            const std::vector<const char*>* parsed =
                 observation == nullptr           ? nullptr
                 : rejection.parser == "distance" ? &observation->distanceAttributes
                 : rejection.parser == "angle"    ? &observation->angleAttributes
@@ -463,41 +467,28 @@ private:
                          quoted + " in the coordinates of " + received.points[index].name};
                 site = "point " + std::to_string(index);
             }
-            else if (attributes != nullptr && rejection.ordinal >= 1 &&
-                     rejection.ordinal <= static_cast<int>(attributes->size()))
+            else if (parsed != nullptr && rejection.ordinal >= 1 &&
+                     rejection.ordinal <= static_cast<int>(parsed->size()))
             {
-                const char* attribute =
-                    (*attributes)[static_cast<std::size_t>(rejection.ordinal) - 1];
+                const char* attribute = (*parsed)[static_cast<std::size_t>(rejection.ordinal) - 1];
                 entry = {{observation->line}, quoted + " in " + attribute};
                 site = "observation " + std::to_string(rejection.observation) + attribute;
             }
+            else if (const auto found = attributes.find(keyOf(rejection.parser, rejection.text));
+                     found != attributes.end())
+            {
+                // Setups and the extension.
+                auto& [indices, next] = found->second;
+                const std::size_t k = indices[std::min(next, indices.size() - 1)];
+                next += next < indices.size();
+                const NumberAttribute& number = document.numberAttributes[k];
+                entry = {{number.line}, quoted + " in " + number.attribute};
+                site = "attribute " + std::to_string(k);
+            }
             else
             {
-                // Setups and the extension: the attribute of that text, one not named yet first.
-                std::size_t found = used.size();
-                for (std::size_t k = 0; k < document.numberAttributes.size(); ++k)
-                {
-                    const NumberAttribute& number = document.numberAttributes[k];
-                    const std::string text = ValidUtf8(number.text);
-                    const bool same =
-                        text == rejection.text ||
-                        (rejection.parser == "angle" && undotted(text) == undotted(rejection.text));
-                    if (number.parser == rejection.parser && same &&
-                        (found == used.size() || (used[found] && !used[k])))
-                        found = k;
-                }
-                if (found != used.size())
-                {
-                    used[found] = true;
-                    const NumberAttribute& number = document.numberAttributes[found];
-                    entry = {{number.line}, quoted + " in " + number.attribute};
-                    site = "attribute " + std::to_string(found);
-                }
-                else
-                {
-                    entry = {{}, quoted + " read by the " + rejection.parser + " parser"};
-                    site = rejection.parser + " " + rejection.text;
-                }
+                entry = {{}, quoted + " read by the " + rejection.parser + " parser"};
+                site = rejection.parser + " " + rejection.text;
             }
             if (sites.insert(site).second)
                 entries.push_back(std::move(entry));
@@ -518,7 +509,7 @@ private:
         // Each observation on one face pairs with the next of the same station and target on
         // the other face.
         using Key = std::pair<std::string, std::string>;
-        std::map<Key, std::vector<std::size_t>> waiting[2];
+        std::map<Key, std::deque<std::size_t>> waiting[2];
         std::vector<Entry> entries;
         for (std::size_t j = 0; j < received.observations.size(); ++j)
         {
@@ -526,14 +517,14 @@ private:
             if (observation.face != 0 && observation.face != 1)
                 continue;
             const Key key{observation.station.value_or(""), observation.target};
-            std::vector<std::size_t>& other = waiting[1 - observation.face][key];
+            std::deque<std::size_t>& other = waiting[1 - observation.face][key];
             if (other.empty())
             {
                 waiting[observation.face][key].push_back(j);
                 continue;
             }
             const std::size_t i = other.front();
-            other.erase(other.begin());
+            other.pop_front();
             const ReceivedObservation& direct =
                 observation.face == 0 ? observation : received.observations[i];
             const ReceivedObservation& reverse =
@@ -563,8 +554,8 @@ private:
                      ": " + disagreement});
             result.marks.disagreeingSights.push_back(key);
             if (observation.station)
-                AddName(result.marks.named, *observation.station);
-            AddName(result.marks.named, observation.target);
+                result.marks.named.insert(*observation.station);
+            result.marks.named.insert(observation.target);
         }
         Report(result.findings,
                {"facePairs",
@@ -584,6 +575,9 @@ private:
     {
         if (!options.prismConstantOff)
             return;
+        std::map<std::string, std::size_t> distances; // sent, by target
+        for (const ReceivedObservation& observation : received.observations)
+            distances[observation.target] += observation.distance;
         std::vector<Entry> entries;
         for (const ReflectorConstant& constant : document.reflectorConstants)
         {
@@ -591,15 +585,13 @@ private:
             if (!Host::ParseDecimal(Host::FromUtf8(constant.text), value) || value == 0)
                 continue;
             const std::string target = ValidUtf8(constant.target);
-            std::size_t distances = 0;
-            for (const ReceivedObservation& observation : received.observations)
-                distances += observation.target == target && observation.distance;
-            if (distances == 0)
+            const auto sent = distances.find(target);
+            if (sent == distances.end() || sent->second == 0)
                 continue;
             entries.push_back({{constant.line},
                                target + ": " + ValidUtf8(constant.text) + " left out of " +
-                                   Counted(distances, "distance", "distances")});
-            AddName(result.marks.named, target);
+                                   Counted(sent->second, "distance", "distances")});
+            result.marks.named.insert(target);
         }
         Report(result.findings,
                {"prismConstantsNotApplied",

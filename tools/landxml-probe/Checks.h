@@ -10,6 +10,7 @@
 #include "tools/host/Recorder.h"
 #include "tools/landxml-probe/DocumentContents.h"
 
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -41,7 +42,7 @@ struct PlanMarks
     std::vector<std::string> twoPositions;                              // point names
     std::vector<std::string> stationsWithoutPosition;                   // station names
     std::vector<std::pair<std::string, std::string>> disagreeingSights; // station, target
-    std::vector<std::string> named; // stations and points a finding names: labelled first
+    std::set<std::string> named; // stations and points a finding names: labelled first
 };
 
 struct CheckOptions

@@ -355,14 +355,8 @@ private:
         if (usable)
         {
             // The first setup of an id fixes its station.
-            if (stations.insert(id).second)
-            {
-                const bool named =
-                    std::any_of(contents.stationLines.begin(), contents.stationLines.end(),
-                                [&](const auto& known) { return known.first == stationName; });
-                if (!named)
-                    contents.stationLines.emplace_back(stationName, lines.Of(setup));
-            }
+            if (stations.insert(id).second && stationNames.insert(stationName).second)
+                contents.stationLines.emplace_back(stationName, lines.Of(setup));
             AddNumber(setup, "distance", "instrumentHeight");
             Activate(setup, id);
         }
@@ -438,7 +432,8 @@ private:
     DocumentContents& contents;
     const Lines& lines;
     bool groupsRead = true;
-    std::set<std::string> stations; // ids of the setups read so far
+    std::set<std::string> stations;     // ids of the setups read so far
+    std::set<std::string> stationNames; // of those, the station names
     // The extension's point records by name (cut before "@"): their subclass; the first stays.
     std::map<std::string, std::string> subclasses;
 };

@@ -325,9 +325,6 @@ void WritePlan(std::ostream& out, const std::vector<Host::Call>& calls, const st
                const std::vector<PlanMarks>& marks)
 {
     const Received received = Collect(calls);
-    const PlanMarks none;
-    const auto marksOf = [&](int file) -> const PlanMarks&
-    { return file >= 0 && static_cast<std::size_t>(file) < marks.size() ? marks[file] : none; };
     // The last point a file gave under a name is where the host has it; a name given twice
     // is drawn at each of its positions.
     std::map<std::pair<int, std::string>, const PlanPoint*> placed;
@@ -468,19 +465,18 @@ void WritePlan(std::ostream& out, const std::vector<Host::Call>& calls, const st
             out << "<polyline class=\"line\" points=\"" << coordinates << "\"><title>"
                 << Escaped(key.second) << "</title></polyline>\n";
     }
-    std::vector<std::pair<int, std::pair<std::string, std::string>>> drawn;
+    std::set<std::pair<int, std::pair<std::string, std::string>>> drawn;
+    std::set<std::pair<int, std::pair<std::string, std::string>>> disagreeing;
+    for (std::size_t file = 0; file < marks.size(); ++file)
+        for (const auto& sight : marks[file].disagreeingSights)
+            disagreeing.insert({static_cast<int>(file), sight});
     for (const auto& sight : received.sights)
     {
         const PlanPoint* from = find(sight.first, sight.second.first);
         const PlanPoint* to = find(sight.first, sight.second.second);
-        if (from == nullptr || to == nullptr || from == to ||
-            std::find(drawn.begin(), drawn.end(), sight) != drawn.end())
+        if (from == nullptr || to == nullptr || from == to || !drawn.insert(sight).second)
             continue;
-        drawn.push_back(sight);
-        const std::vector<std::pair<std::string, std::string>>& disagreeing =
-            marksOf(sight.first).disagreeingSights;
-        const bool disagrees =
-            std::find(disagreeing.begin(), disagreeing.end(), sight.second) != disagreeing.end();
+        const bool disagrees = disagreeing.count(sight) != 0;
         out << "<line class=\"" << (disagrees ? "disagreement" : "observation") << "\" x1=\""
             << Number(x(*from)) << "\" y1=\"" << Number(y(*from)) << "\" x2=\"" << Number(x(*to))
             << "\" y2=\"" << Number(y(*to)) << "\"><title>" << Escaped(sight.second.first) << " to "
