@@ -208,12 +208,14 @@ struct Entry
     std::string text;
 };
 
-// The first five examples in document order (those without a line last) make the finding.
-// (entries is a copy: callers count it in the same call.)
-void Report(std::vector<Finding>& findings, Finding finding, std::vector<Entry> entries)
+// A finding of count items, whose first five examples in document order (those without a
+// line last) are shown.
+void Report(std::vector<Finding>& findings, const char* check, const char* singular,
+            const char* plural, std::string reason, int count, std::vector<Entry> entries)
 {
-    if (finding.count == 0)
+    if (count == 0)
         return;
+    Finding finding{check, singular, plural, std::move(reason), count, {}, 0};
     for (Entry& entry : entries)
     {
         entry.lines.erase(std::remove(entry.lines.begin(), entry.lines.end(), 0),
@@ -281,15 +283,8 @@ private:
         if (!unit.empty())
             reason += " (linearUnit " + ValidUtf8(unit) + ")";
         reason += "; the host reads them in its own unit";
-        Report(result.findings,
-               {"lengthsNotMetric",
-                "length unit not metric",
-                "length units not metric",
-                reason,
-                1,
-                {},
-                0},
-               {{{document.imperialLine}, "Units/Imperial"}});
+        Report(result.findings, "lengthsNotMetric", "length unit not metric",
+               "length units not metric", reason, 1, {{{document.imperialLine}, "Units/Imperial"}});
     }
 
     void OneNameTwoPositions()
@@ -326,16 +321,11 @@ private:
             result.marks.twoPositions.push_back(name);
             result.marks.named.insert(name);
         }
-        Report(result.findings,
-               {"oneNameTwoPositions",
-                "point name with two positions",
-                "point names with two positions",
-                "the same name reached the host with different coordinates, up to " +
-                    Length(largest) + " apart",
-                static_cast<int>(entries.size()),
-                {},
-                0},
-               entries);
+        Report(result.findings, "oneNameTwoPositions", "point name with two positions",
+               "point names with two positions",
+               "the same name reached the host with different coordinates, up to " +
+                   Length(largest) + " apart",
+               static_cast<int>(entries.size()), entries);
     }
 
     void StationsWithoutPosition()
@@ -356,16 +346,11 @@ private:
             entries.push_back({{line != lines.end() ? line->second : 0}, station});
             result.marks.stationsWithoutPosition.push_back(station);
         }
-        Report(result.findings,
-               {"stationsWithoutPosition",
-                "station without a position",
-                "stations without a position",
-                "no point of these names reached the host with coordinates, so it cannot place "
-                "these stations",
-                static_cast<int>(entries.size()),
-                {},
-                0},
-               entries);
+        Report(result.findings, "stationsWithoutPosition", "station without a position",
+               "stations without a position",
+               "no point of these names reached the host with coordinates, so it cannot place "
+               "these stations",
+               static_cast<int>(entries.size()), entries);
     }
 
     void ObservationsWithoutStation()
@@ -412,16 +397,11 @@ private:
                      Counted(static_cast<std::size_t>(count), "observation", "observations") +
                          " before any station"});
         }
-        Report(result.findings,
-               {"observationsWithoutStation",
-                "observation without its station",
-                "observations without their station",
-                "they come from a setup the host was not told of, so it attaches them to the "
-                "station announced before them, or to none",
-                count,
-                {},
-                0},
-               entries);
+        Report(result.findings, "observationsWithoutStation", "observation without its station",
+               "observations without their station",
+               "they come from a setup the host was not told of, so it attaches them to the "
+               "station announced before them, or to none",
+               count, entries);
     }
 
     void NumbersNotRead()
@@ -493,15 +473,10 @@ private:
             if (sites.insert(site).second)
                 entries.push_back(std::move(entry));
         }
-        Report(result.findings,
-               {"numbersNotRead",
-                "number the host could not read",
-                "numbers the host could not read",
-                "the host's parser rejected these texts, so the plug-in sent nothing for them",
-                static_cast<int>(entries.size()),
-                {},
-                0},
-               entries);
+        Report(result.findings, "numbersNotRead", "number the host could not read",
+               "numbers the host could not read",
+               "the host's parser rejected these texts, so the plug-in sent nothing for them",
+               static_cast<int>(entries.size()), entries);
     }
 
     void FacePairs()
@@ -557,18 +532,12 @@ private:
                 result.marks.named.insert(*observation.station);
             result.marks.named.insert(observation.target);
         }
-        Report(result.findings,
-               {"facePairs",
-                "face pair that disagrees",
-                "face pairs that disagree",
-                "the two faces of one target disagree by more than " +
-                    Printed("%g\"", options.toleranceSeconds) +
-                    ": horizontal angles not 180\xC2\xB0 apart, or zenith angles not adding up to "
-                    "360\xC2\xB0",
-                static_cast<int>(entries.size()),
-                {},
-                0},
-               entries);
+        Report(result.findings, "facePairs", "face pair that disagrees", "face pairs that disagree",
+               "the two faces of one target disagree by more than " +
+                   Printed("%g\"", options.toleranceSeconds) +
+                   ": horizontal angles not 180\xC2\xB0 apart, or zenith angles not adding up to "
+                   "360\xC2\xB0",
+               static_cast<int>(entries.size()), entries);
     }
 
     void PrismConstantsNotApplied()
@@ -593,16 +562,11 @@ private:
                                    Counted(sent->second, "distance", "distances")});
             result.marks.named.insert(target);
         }
-        Report(result.findings,
-               {"prismConstantsNotApplied",
-                "prism constant not applied",
-                "prism constants not applied",
-                "ConsiderPrismConstant is off, so the host received these targets' distances "
-                "without their reflector constant",
-                static_cast<int>(entries.size()),
-                {},
-                0},
-               entries);
+        Report(result.findings, "prismConstantsNotApplied", "prism constant not applied",
+               "prism constants not applied",
+               "ConsiderPrismConstant is off, so the host received these targets' distances "
+               "without their reflector constant",
+               static_cast<int>(entries.size()), entries);
     }
 
     void ObservationTimesNotSent()
@@ -633,17 +597,12 @@ private:
             }
             entries.push_back({{observation.line}, text});
         }
-        Report(result.findings,
-               {"observationTimesNotSent",
-                "observation time not sent",
-                "observation times not sent",
-                std::string("the plug-in passes on only times written YYYY-MM-DDThh:mm:ss; the "
-                            "host has no time") +
-                    (garbled ? ", or a garbled one," : "") + " for these observations",
-                static_cast<int>(entries.size()),
-                {},
-                0},
-               entries);
+        Report(result.findings, "observationTimesNotSent", "observation time not sent",
+               "observation times not sent",
+               std::string("the plug-in passes on only times written YYYY-MM-DDThh:mm:ss; the "
+                           "host has no time") +
+                   (garbled ? ", or a garbled one," : "") + " for these observations",
+               static_cast<int>(entries.size()), entries);
     }
 
     const Received& received;
