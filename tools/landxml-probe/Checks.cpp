@@ -174,6 +174,24 @@ Received Collect(const std::vector<Host::Call>& calls, std::size_t first, std::s
     return received;
 }
 
+// Whether text is one of the values the plug-in takes from a point's coordinate text: split at
+// single spaces into a first, a second and the rest, a value that ends the text with or
+// without its final character.
+bool IsCoordinateValue(const std::string& text, const std::string& coordinates)
+{
+    std::string rest = coordinates;
+    for (int value = 0; value < 3; ++value)
+    {
+        const std::size_t space = value < 2 ? rest.find(' ') : std::string::npos;
+        if (space == std::string::npos)
+            return !rest.empty() && (text == rest || text == rest.substr(0, rest.size() - 1));
+        if (text == rest.substr(0, space))
+            return true;
+        rest.erase(0, space + 1);
+    }
+    return false;
+}
+
 std::string Quoted(const std::string& text)
 {
     return nlohmann::json(ValidUtf8(text)).dump();
@@ -439,8 +457,9 @@ private:
                 : rejection.parser == "angle"    ? &observation->angleAttributes
                                                  : nullptr;
             if (rejection.point >= 0 && pointsLocated &&
-                document.sentPoints[static_cast<std::size_t>(rejection.point)].coordinates.find(
-                    rejection.text) != std::string::npos)
+                IsCoordinateValue(
+                    rejection.text,
+                    document.sentPoints[static_cast<std::size_t>(rejection.point)].coordinates))
             {
                 const auto index = static_cast<std::size_t>(rejection.point);
                 entry = {{PointLine(index)},
