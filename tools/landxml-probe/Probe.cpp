@@ -46,6 +46,7 @@ struct Options
     bool summary = false;
     bool verbose = false;
     bool noPrismConstant = false;
+    double toleranceSeconds = 60;
 };
 
 Host::Call MakeCall(std::string object, std::string method, std::vector<Host::Value> arguments,
@@ -155,7 +156,10 @@ std::vector<FileSummary> WriteRecord(std::ostream& out, const Options& options,
         const Host::Call call = mask.Apply(recorded);
         if (StartsFile(call))
         {
+            if (!files.empty())
+                files.back().lastCall = static_cast<std::size_t>(&recorded - calls.data());
             files.emplace_back().path = Host::FirstText(call);
+            files.back().firstCall = static_cast<std::size_t>(&recorded - calls.data());
             if (!options.summary && !json)
                 out << "== " << files.back().path << "\n";
         }
@@ -164,6 +168,8 @@ std::vector<FileSummary> WriteRecord(std::ostream& out, const Options& options,
         if (!options.summary)
             out << (json ? JsonLine(call) : Host::FormatCall(call)) << "\n";
     }
+    if (!files.empty())
+        files.back().lastCall = calls.size();
     return files;
 }
 
@@ -176,6 +182,30 @@ void ReadDocuments(std::vector<FileSummary>& files,
     for (std::size_t i = 0; i < files.size() && i < documents.size(); ++i)
         if (files[i].ErrorCount() == 0)
             files[i].document = Probe::ReadDocumentContents(documents[i]);
+}
+
+// The checks of each file whose document was read.
+void RunChecks(std::vector<FileSummary>& files, const std::vector<Host::Call>& calls,
+               const Probe::CheckOptions& options)
+{
+    for (FileSummary& file : files)
+        if (file.document.read && file.ErrorCount() == 0)
+        {
+            file.checks =
+                Probe::RunChecks(calls, file.firstCall, file.lastCall, file.document, options);
+            file.checked = true;
+        }
+}
+
+// Whether the plug-in read ConsiderPrismConstant as 0 from the host's settings store.
+bool PrismConstantOff(const std::vector<Host::Call>& calls)
+{
+    for (const Host::Call& call : calls)
+        if (call.object == "settings" && call.method == "ReadInt" &&
+            Host::FirstText(call) == "ConsiderPrismConstant")
+            if (const auto* value = std::get_if<int>(&call.result))
+                return *value == 0;
+    return false;
 }
 
 // The scale bar's unit: the length unit all imported documents declare, if they agree on one.
@@ -247,6 +277,11 @@ int main(int argc, char** argv)
                  "and name the library loaded");
     app.add_flag("--no-prism-constant", options.noPrismConstant,
                  "the settings store holds 0 for ConsiderPrismConstant");
+    app.add_option("--tolerance", options.toleranceSeconds,
+                   "how far, in seconds of arc, the two faces of a target may disagree before the "
+                   "summary's checks name them (default 60)")
+        ->check(CLI::NonNegativeNumber)
+        ->type_name("SECONDS");
     app.add_option("--plugin", options.pluginPath, "the plug-in library to load")
         ->type_name("FILE");
     app.add_option("--relative-to", options.relativeTo, "print paths under DIR as <dir>/...")
@@ -344,7 +379,10 @@ int main(int argc, char** argv)
     std::vector<FileSummary> files =
         WriteRecord(out, options, FolderMask(options.relativeTo), calls);
     if (options.summary || !options.planPath.empty())
+    {
         ReadDocuments(files, documents);
+        RunChecks(files, calls, {options.toleranceSeconds, PrismConstantOff(before.Calls())});
+    }
     if (options.summary)
         for (const FileSummary& file : files)
         {
@@ -355,7 +393,12 @@ int main(int argc, char** argv)
         }
     out.flush();
     if (!options.planPath.empty())
-        Probe::WritePlan(planFile.Stream(), record.Calls(), CommonUnit(files));
+    {
+        std::vector<Probe::PlanMarks> marks;
+        for (const FileSummary& file : files)
+            marks.push_back(file.checks.marks);
+        Probe::WritePlan(planFile.Stream(), record.Calls(), CommonUnit(files), marks);
+    }
 
     int status = ExitImported;
     for (const FileSummary& file : files)
