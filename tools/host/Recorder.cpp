@@ -103,6 +103,15 @@ std::string FirstText(const Call& call)
     return std::string();
 }
 
+std::optional<double> FirstNumber(const Call& call)
+{
+    if (!call.arguments.empty())
+        if (const auto* number = std::get_if<double>(&call.arguments.front()))
+            if (std::isfinite(*number))
+                return *number;
+    return std::nullopt;
+}
+
 std::string FormatCall(const Call& call)
 {
     std::string line;

@@ -4,12 +4,7 @@
 # document's jsonl summary must hold exactly the check of its row, or none.
 #   cmake -DPROBE=... [-DEMULATOR=...] -DFOLDER=... -DCASES=... -DOUTPUT=... -P CheckFindings.cmake
 
-function(host_path path variable)
-    if(EMULATOR)
-        string(REPLACE "/" "\\" path "Z:${path}")
-    endif()
-    set(${variable} ${path} PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/HostPath.cmake)
 
 file(STRINGS ${CASES} rows REGEX "^[^#]")
 set(optionSets "")

@@ -6,13 +6,7 @@
 # of its element: the probe located each host call it reports in its reading of the document.
 #   cmake -DPROBE=... [-DEMULATOR=...] -DFOLDERS=a|b -DOUTPUT=... -P CheckSummaries.cmake
 
-# Under Wine the paths are handed over in Windows form, as a Windows host would.
-function(host_path path variable)
-    if(EMULATOR)
-        string(REPLACE "/" "\\" path "Z:${path}")
-    endif()
-    set(${variable} ${path} PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/HostPath.cmake)
 
 host_path(${OUTPUT} output)
 set(arguments --summary --format jsonl --output ${output})

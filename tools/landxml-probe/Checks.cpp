@@ -64,15 +64,6 @@ struct Received
     std::vector<Rejection> rejections;
 };
 
-std::optional<double> NumberOf(const Host::Call& call)
-{
-    if (!call.arguments.empty())
-        if (const auto* number = std::get_if<double>(&call.arguments.front()))
-            if (std::isfinite(*number))
-                return *number;
-    return std::nullopt;
-}
-
 int IntegerOf(const Host::Call& call)
 {
     if (!call.arguments.empty())
@@ -129,11 +120,11 @@ Received Collect(const std::vector<Host::Call>& calls, std::size_t first, std::s
             {
                 ReceivedPoint& point = received.points.back();
                 if (method == "SetNorthing")
-                    point.northing = NumberOf(call);
+                    point.northing = Host::FirstNumber(call);
                 else if (method == "SetEasting")
-                    point.easting = NumberOf(call);
+                    point.easting = Host::FirstNumber(call);
                 else if (method == "SetElevation")
-                    point.elevation = NumberOf(call);
+                    point.elevation = Host::FirstNumber(call);
             }
             else if (context == Context::Observation)
             {
@@ -141,9 +132,9 @@ Received Collect(const std::vector<Host::Call>& calls, std::size_t first, std::s
                 if (method == "SetFace")
                     observation.face = IntegerOf(call);
                 else if (method == "SetHorizontalAngle")
-                    observation.horizontal = NumberOf(call);
+                    observation.horizontal = Host::FirstNumber(call);
                 else if (method == "SetZenithAngle")
-                    observation.zenith = NumberOf(call);
+                    observation.zenith = Host::FirstNumber(call);
                 else if (method == "SetSlopeDistance")
                     observation.distance = true;
             }

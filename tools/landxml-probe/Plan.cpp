@@ -90,15 +90,6 @@ struct Received
     }
 };
 
-std::optional<double> NumberOf(const Host::Call& call)
-{
-    if (!call.arguments.empty())
-        if (const auto* number = std::get_if<double>(&call.arguments.front()))
-            if (std::isfinite(*number))
-                return *number;
-    return std::nullopt;
-}
-
 Received Collect(const std::vector<Host::Call>& calls)
 {
     // The host ties calls to the last point, station or target it was told about.
@@ -131,9 +122,9 @@ Received Collect(const std::vector<Host::Call>& calls)
             context = Context::Point;
         }
         else if (method == "SetNorthing" && context == Context::Point)
-            received.points.back().northing = NumberOf(call);
+            received.points.back().northing = Host::FirstNumber(call);
         else if (method == "SetEasting" && context == Context::Point)
-            received.points.back().easting = NumberOf(call);
+            received.points.back().easting = Host::FirstNumber(call);
         else if (method == "SetPointCode" && context == Context::Point)
         {
             received.points.back().code = Host::FirstText(call);
