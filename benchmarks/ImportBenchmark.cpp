@@ -6,10 +6,11 @@
 // the first library's are printed. Every import's host calls are checked against what the
 // synthetic document asks for.
 
-#include "benchmarks/CallCounter.h"
 #include "benchmarks/Process.h"
 #include "benchmarks/generator/SyntheticLandXml.h"
-#include "platform/HostLibrary.h"
+#include "tools/host/CallCounter.h"
+#include "tools/host/CommandLine.h"
+#include "tools/host/HostLibrary.h"
 #include "tools/host/Text.h"
 
 #include <CLI/CLI.hpp>
@@ -72,7 +73,7 @@ struct CountingHost
         return options;
     }
 
-    CallCounter calls;
+    Host::CallCounter calls;
     Host::Sink sink;
 };
 
@@ -108,7 +109,7 @@ public:
     const std::string path;
 
 private:
-    Platform::PluginLibrary library;
+    Host::PluginLibrary library;
     Plugin::IGroundBasedMIP* plugin = nullptr;
 };
 
@@ -371,17 +372,6 @@ int ImportOnly(Library& library, const std::string& file, const Settings& settin
     return 0;
 }
 
-// The plug-in library of this build: beside the program when installed, else where the build
-// put it, found relative to the program's folder (which holds under Wine too).
-std::string DefaultLibrary(const std::string& self)
-{
-    const std::filesystem::path folder = std::filesystem::u8path(self).parent_path();
-    const std::filesystem::path beside = folder / Platform::PluginLibraryFileName();
-    if (std::filesystem::is_regular_file(beside))
-        return beside.u8string();
-    return (folder / LANDXML_PLUGIN_FROM_BENCHMARK).lexically_normal().u8string();
-}
-
 int Main(int argc, char** argv)
 {
     CLI::App app{"Times the import of synthetic LandXML documents by plug-in libraries, "
@@ -412,13 +402,9 @@ int Main(int argc, char** argv)
     app.add_option(kPeakChild, peakChild, "(internal) library, file and output of a memory child")
         ->expected(3)
         ->group("");
-    // Arguments as UTF-8 whatever the console's code page; the parser takes them last first.
-    std::vector<std::string> arguments;
-    for (int i = argc - 1; i > 0; --i)
-        arguments.push_back(Platform::ArgumentUtf8(i, argv));
     try
     {
-        app.parse(arguments);
+        app.parse(Host::ArgumentsLastFirst(argc, argv));
     }
     catch (const CLI::ParseError& error)
     {
@@ -435,7 +421,8 @@ int Main(int argc, char** argv)
     }
     settings.memory = !noMemory;
     if (settings.plugins.empty())
-        settings.plugins.push_back(DefaultLibrary(Platform::ArgumentUtf8(0, argv)));
+        settings.plugins.push_back(
+            Host::DefaultPluginLibrary(argv, LANDXML_PLUGIN_FROM_PROGRAM, LANDXML_PLUGIN_BUILT));
     if (settings.workDirectory.empty())
         settings.workDirectory = std::filesystem::temp_directory_path().u8string();
 

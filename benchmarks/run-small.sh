@@ -13,6 +13,7 @@ build/bench/benchmarks/landxml-benchmark --small
 
 wine=${WINE:-/usr/lib/wine/wine64}
 if [ -x "$wine" ]; then
+    scripts/windows-dependencies.sh
     cmake --preset bench-windows >/dev/null
     cmake --build --preset bench-windows -j"$jobs" --target landxml-benchmark
     LC_ALL=ru_RU.UTF-8 WINEDEBUG=-all "$wine" build/bench-windows/benchmarks/landxml-benchmark.exe --small

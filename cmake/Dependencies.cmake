@@ -1,21 +1,26 @@
-# Header-only libraries from Debian's packages, for the native and the cross build alike. They
-# are linked into the build tree so that a cross compiler sees them without the host's
-# /usr/include, whose C library headers are not its own.
-set(LANDXML_DEPS_INCLUDE ${CMAKE_BINARY_DIR}/deps/include)
-file(MAKE_DIRECTORY ${LANDXML_DEPS_INCLUDE})
+# The libraries the build uses, found the way CMake finds any: a vendor's toolchain and package
+# manager supply them through CMAKE_PREFIX_PATH (and CMAKE_FIND_ROOT_PATH when cross-compiling).
+# The plug-in library needs RapidXML alone; the tests add GoogleTest, the tools and benchmarks
+# CLI11, the reference host nlohmann_json, each through its own CMake package.
 
-function(landxml_header_library name folder)
-    set(source /usr/include/${folder})
-    if(NOT EXISTS ${source})
-        message(FATAL_ERROR "${source} is missing: install the Debian package that provides it")
-    endif()
-    if(NOT EXISTS ${LANDXML_DEPS_INCLUDE}/${folder})
-        file(CREATE_LINK ${source} ${LANDXML_DEPS_INCLUDE}/${folder} SYMBOLIC)
-    endif()
-    add_library(${name} INTERFACE)
-    target_include_directories(${name} SYSTEM INTERFACE ${LANDXML_DEPS_INCLUDE})
-endfunction()
+# RapidXML is a header-only library without a CMake package: the folder that holds
+# rapidxml/rapidxml.hpp. Its headers are a SYSTEM include, outside our warnings.
+find_path(HEXAGON_LANDXML_RAPIDXML_INCLUDE_DIR rapidxml/rapidxml.hpp
+    DOC "the folder holding rapidxml/rapidxml.hpp")
+if(NOT HEXAGON_LANDXML_RAPIDXML_INCLUDE_DIR)
+    message(FATAL_ERROR "RapidXML not found: name the folder that holds rapidxml/rapidxml.hpp's "
+        "include/ in CMAKE_PREFIX_PATH, or set HEXAGON_LANDXML_RAPIDXML_INCLUDE_DIR")
+endif()
+message(STATUS "RapidXML: ${HEXAGON_LANDXML_RAPIDXML_INCLUDE_DIR}")
+add_library(landxml_rapidxml INTERFACE)
+target_include_directories(landxml_rapidxml SYSTEM INTERFACE ${HEXAGON_LANDXML_RAPIDXML_INCLUDE_DIR})
 
-landxml_header_library(landxml_rapidxml rapidxml) # librapidxml-dev
-landxml_header_library(landxml_cli11 CLI) # libcli11-dev
-landxml_header_library(landxml_nlohmann nlohmann) # nlohmann-json3-dev
+if(HEXAGON_LANDXML_BUILD_TESTS)
+    find_package(GTest REQUIRED)
+endif()
+if(HEXAGON_LANDXML_BUILD_TOOLS OR HEXAGON_LANDXML_BUILD_BENCHMARKS)
+    find_package(CLI11 REQUIRED)
+endif()
+if(HEXAGON_LANDXML_BUILD_TOOLS)
+    find_package(nlohmann_json REQUIRED)
+endif()

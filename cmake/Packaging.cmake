@@ -3,23 +3,28 @@
 #   cmake --build --preset native --target package    -> HexagonLandXML-<version>-linux-x86_64.tar.gz
 # in the build tree's packages/ folder. The host loads the plug-in library alone; its debug file
 # and the reference host beside it are for support: the probe finds the library beside itself.
-if(NOT CMAKE_OBJCOPY)
-    message(FATAL_ERROR "objcopy of this build's binutils not found: install binutils "
-        "(native) or binutils-mingw-w64-x86-64 (windows)")
-endif()
 
 # The installed modules are reworked in place: install(CODE) runs after the copies of the rules
-# before it, in the installation folder (under DESTDIR when one is set).
-set(landxmlInstalled "\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}")
-install(CODE "include(\"${CMAKE_CURRENT_LIST_DIR}/SplitDebugInfo.cmake\")")
-
+# before it, in the installation folder (under DESTDIR when one is set). Where the toolchain has
+# objcopy (GNU binutils, the native and the MinGW build) the library's debug information moves
+# into a file beside it; an MSVC build installs the library's PDB instead.
 install(FILES $<TARGET_FILE:HexagonLandXML> DESTINATION .)
-install(CODE "landxml_split_debug_info(\"${CMAKE_OBJCOPY}\"
-    \"${landxmlInstalled}/$<TARGET_FILE_NAME:HexagonLandXML>\")")
 if(TARGET landxml-probe)
     install(PROGRAMS $<TARGET_FILE:landxml-probe> DESTINATION .)
-    install(CODE "landxml_strip_debug_info(\"${CMAKE_OBJCOPY}\"
-        \"${landxmlInstalled}/$<TARGET_FILE_NAME:landxml-probe>\")")
+endif()
+if(CMAKE_OBJCOPY)
+    set(landxmlInstalled "\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}")
+    install(CODE "include(\"${CMAKE_CURRENT_LIST_DIR}/SplitDebugInfo.cmake\")")
+    install(CODE "landxml_split_debug_info(\"${CMAKE_OBJCOPY}\"
+        \"${landxmlInstalled}/$<TARGET_FILE_NAME:HexagonLandXML>\")")
+    if(TARGET landxml-probe)
+        install(CODE "landxml_strip_debug_info(\"${CMAKE_OBJCOPY}\"
+            \"${landxmlInstalled}/$<TARGET_FILE_NAME:landxml-probe>\")")
+    endif()
+elseif(MSVC)
+    install(FILES $<TARGET_PDB_FILE:HexagonLandXML> DESTINATION . OPTIONAL)
+else()
+    message(STATUS "No objcopy: the packages keep the debug information in the modules")
 endif()
 install(FILES README.md LICENSE CHANGELOG.md DESTINATION .)
 

@@ -4,6 +4,7 @@
 #include "document/NestingDepth.h"
 #include "document/ToWide.h"
 #include "import/LandXMLImporter.h"
+#include "plugin/HostBoundary.h"
 #include "plugin/StringTable.h"
 
 #include <memory>
@@ -13,8 +14,10 @@ namespace Plugin
 
 void CLandXMLImporter::ReportFormatError()
 {
-    sink->SetFileResult(-1);
+    // The text first: a text that cannot be loaded fails the file before the host hears of it.
     const WideString message = LoadText(TextFileFormatError);
+    const Held heldMessage(message);
+    sink->SetFileResult(-1);
     sink->ReportError(message.c_str());
 }
 
@@ -29,6 +32,7 @@ void CLandXMLImporter::ParseDocument(char* buffer)
     }
     // The tree's node pool is large; it lives on the heap, not on the host's stack.
     const auto tree = std::make_unique<rapidxml::xml_document<char>>();
+    const Held heldTree(tree);
     try
     {
         tree->parse<rapidxml::parse_declaration_node>(buffer);

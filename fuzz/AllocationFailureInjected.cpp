@@ -1,8 +1,8 @@
 // A global operator new that counts allocations and fails the chosen one, linked into the fuzz
-// executables only (it replaces the sanitizer's own operator new, so the test suite keeps that).
+// executables only: it replaces the sanitizer's own operator new, which every other program keeps.
 // The state is per thread: libFuzzer's own threads are never counted.
 
-#include "fuzz/AllocationFailure.h"
+#include "tools/host/AllocationFailure.h"
 
 #include <cstdlib>
 #include <new>
@@ -129,7 +129,7 @@ void operator delete[](void* block, std::size_t, std::align_val_t) noexcept
     std::free(block);
 }
 
-namespace Fuzzing
+namespace Host
 {
 
 bool AllocationFailureAvailable()
@@ -168,4 +168,4 @@ void LeaveHostCode()
     --hostDepth;
 }
 
-} // namespace Fuzzing
+} // namespace Host

@@ -4,8 +4,8 @@
 // element; an accepted document is never nested deeper than the plug-in's limit.
 
 #include "document/NestingDepth.h"
-#include "fuzz/AllocationFailure.h"
 #include "fuzz/Targets.h"
+#include "tools/host/AllocationFailure.h"
 #include "tools/host/Recorder.h"
 #include "tools/host/Text.h"
 
@@ -54,14 +54,14 @@ std::size_t ElementDepth(const XmlNode* document)
     return deepest;
 }
 
-void CompareWithParser(const std::string& bytes, const ImportRun& run, Findings& findings)
+void CompareWithParser(const std::string& bytes, const Host::ImportRun& run, Findings& findings)
 {
     if (run.files.size() != 1)
     {
         findings.push_back("one file imported as " + std::to_string(run.files.size()));
         return;
     }
-    const FileOutcome& file = run.files.front();
+    const Host::FileOutcome& file = run.files.front();
     const std::size_t opens = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '<'));
     // The parser recurses once per level: it may only read what the plug-in read already, or
     // what cannot nest deeper than the plug-in's limit.
@@ -111,16 +111,16 @@ void Append(Findings& findings, const Findings& more, const char* run)
 
 // The driver's import of the same bytes from a file, followed by a missing path: the file's
 // calls are those of the in-memory import, and the loop goes on after it.
-void CompareWithDriver(const std::string& bytes, const DocumentChoices& choices,
-                       const ImportRun& inMemory, Findings& findings)
+void CompareWithDriver(const std::string& bytes, const Host::DocumentChoices& choices,
+                       const Host::ImportRun& inMemory, Findings& findings)
 {
-    const std::filesystem::path document = WorkFolder() / "document.xml";
-    const std::filesystem::path missing = WorkFolder() / "missing.xml";
+    const std::filesystem::path document = Host::WorkFolder() / "document.xml";
+    const std::filesystem::path missing = Host::WorkFolder() / "missing.xml";
     {
         std::ofstream out(document, std::ios::binary | std::ios::trunc);
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     }
-    const ImportRun driven = ImportPaths({document, missing}, choices);
+    const Host::ImportRun driven = Host::ImportPaths({document, missing}, choices);
     std::filesystem::remove(document);
     Append(findings, driven.findings, "driver");
     if (driven.errorLeft)
@@ -143,6 +143,52 @@ void CompareWithDriver(const std::string& bytes, const DocumentChoices& choices,
         findings.push_back("the driver walked the paths in another order");
 }
 
+// The plug-in object driven as a host does, once as it is and once with one of its allocations
+// failing: no exception leaves any slot, a failure inside the import ends only the file it hit,
+// with that file's failure report, and the import goes on with the next path.
+void CheckAllocationFailure(const std::string& bytes, const Host::DocumentChoices& choices,
+                            std::uint64_t hash, Findings& findings)
+{
+    const Host::ImportRun clean = Host::DrivePlugin(bytes, choices);
+    Append(findings, clean.findings, "plug-in");
+    if (clean.files.size() != 2 || !clean.files.back().cannotOpen)
+        findings.push_back("the plug-in's import did not go on to the missing second path");
+    if (clean.allocations == 0)
+        return;
+    // One allocation chosen by the input fails; the first document of a process fails at each
+    // of its allocations in turn, so that every slot's failure is met in every run.
+    static bool everyAllocationFailed = false;
+    std::size_t first = 1 + static_cast<std::size_t>(hash >> 8) % clean.allocations;
+    std::size_t last = first;
+    if (!everyAllocationFailed)
+    {
+        everyAllocationFailed = true;
+        first = 1;
+        last = clean.allocations;
+    }
+    for (std::size_t failAt = first; failAt <= last; ++failAt)
+    {
+        Host::DocumentChoices failing = choices;
+        failing.failAt = failAt;
+        const Host::ImportRun run = Host::DrivePlugin(bytes, failing);
+        const std::string which =
+            std::to_string(failAt) + " of " + std::to_string(clean.allocations);
+        Append(findings, run.findings, ("allocation failure " + which).c_str());
+        if (!run.failureRaised)
+            findings.push_back("allocation failure " + which + " was never raised");
+        if (run.failedSlot != "Import")
+            continue;
+        const auto failed =
+            std::count_if(run.files.begin(), run.files.end(),
+                          [](const Host::FileOutcome& file) { return file.failed; });
+        if (failed != 1)
+            findings.push_back("allocation failure " + which + " failed " + std::to_string(failed) +
+                               " files of the import instead of one");
+        if (run.files.size() != 2)
+            findings.push_back("allocation failure " + which + ": the import did not go on");
+    }
+}
+
 } // namespace
 
 Findings ImportDocument(const std::uint8_t* data, std::size_t size)
@@ -150,32 +196,21 @@ Findings ImportDocument(const std::uint8_t* data, std::size_t size)
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     // The host's choices come from the input, so that every input always runs the same way.
     const std::uint64_t hash = Fnv1a(bytes);
-    DocumentChoices choices;
+    Host::DocumentChoices choices;
     choices.host.pointExtension = (hash & 0x3) != 0;
     choices.host.observationExtension = (hash & 0xC) != 0;
     choices.considerPrismConstant = (hash & 0x10) != 0;
 
     Findings findings;
-    const ImportRun clean = ParseBytes(bytes, choices);
+    const Host::ImportRun clean = Host::ParseBytes(bytes, choices);
     Append(findings, clean.findings, "import");
     if (clean.errorLeft)
         findings.push_back("an error left the import of a document in memory: " + clean.error);
     else
         CompareWithParser(bytes, clean, findings);
 
-    if (AllocationFailureAvailable() && clean.allocations > 0)
-    {
-        DocumentChoices failing = choices;
-        failing.failAt = 1 + static_cast<std::size_t>(hash >> 8) % clean.allocations;
-        const ImportRun run = ParseBytes(bytes, failing);
-        Append(findings, run.findings, "allocation failure");
-        if (run.failureRaised && !run.errorLeft)
-            findings.push_back("allocation failure " + std::to_string(failing.failAt) + " of " +
-                               std::to_string(clean.allocations) + " did not end the import");
-        if (run.errorLeft && !run.failureRaised)
-            findings.push_back("an error left the import before the allocation failure: " +
-                               run.error);
-    }
+    if (Host::AllocationFailureAvailable())
+        CheckAllocationFailure(bytes, choices, hash, findings);
 
     if (((hash >> 5) & 0xF) == 0)
         CompareWithDriver(bytes, choices, clean, findings);

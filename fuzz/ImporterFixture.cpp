@@ -11,7 +11,7 @@ namespace Fuzzing
 
 ImporterFixture::ImporterFixture(const std::string& units)
 {
-    const Plugin::WideString path = Host::HostPath(WorkFolder() / "document.xml");
+    const Plugin::WideString path = Host::HostPath(Host::WorkFolder() / "document.xml");
     host.BeginFile(path.c_str());
     importer = std::make_unique<Plugin::CLandXMLImporter>(&host, &setting, path);
     const std::string document = "<LandXML version=\"1.2\">" + units + "</LandXML>";
@@ -47,7 +47,7 @@ std::vector<std::string> ImporterFixture::OtherLinesSince(std::size_t recorded) 
     return lines;
 }
 
-Findings ImporterFixture::Finish()
+Host::Findings ImporterFixture::Finish()
 {
     host.SetProgress(100.0f);
     importer.reset();

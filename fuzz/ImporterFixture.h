@@ -5,9 +5,9 @@
 // exist, as they do for every reader after ReadUnits. The host's calls are checked by the rule
 // checker and recorded in full.
 
-#include "fuzz/RuleChecker.h"
 #include "import/LandXMLImporter.h"
 #include "tools/host/Recorder.h"
+#include "tools/host/RuleChecker.h"
 
 #include <memory>
 #include <string>
@@ -41,11 +41,11 @@ public:
 
     // Ends the file as the driver does (progress 100, the importer destroyed) and returns what
     // the rule checker found wrong during the whole file.
-    Findings Finish();
+    Host::Findings Finish();
 
 private:
     Host::Recorder record;
-    RuleChecker checker{record};
+    Host::RuleChecker checker{record};
     Host::Sink host{checker};
     bool setting = true;
     std::unique_ptr<Plugin::CLandXMLImporter> importer;

@@ -2,19 +2,18 @@
 
 // The fuzz targets as plain functions: each takes one input and returns what the plug-in did
 // wrong with it, empty when every property held. libFuzzer calls them through FuzzEntry.cpp
-// (one executable per target); the test suite replays their seed corpora through the same
-// functions (tests/hostile/FuzzCorpusReplay.cpp).
+// (one executable per target); every build with the tests replays their seed corpora through the
+// same functions (CorpusReplay.cpp).
 
-#include "fuzz/RuleChecker.h"
+#include "tools/host/ImportRuns.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
-#include <string>
-#include <vector>
 
 namespace Fuzzing
 {
+
+using Host::Findings;
 
 // Whole documents: parsed in place by CLandXMLImporter as the import driver does, with the
 // host and its rule checker, compared with the XML parser's own verdict; again with an allocation
@@ -30,40 +29,5 @@ Findings ConvertAngleText(const std::uint8_t* data, std::size_t size);
 
 // ReadPointCoordinates with the host's distance parser.
 Findings SplitCoordinates(const std::uint8_t* data, std::size_t size);
-
-// ---- Shared by the targets and the hostile-input tests -------------------------------------
-
-// A folder of this process for documents the targets import from files. It holds the image
-// files Images/IMG1.jpg and pics/IMG2.jpg so that image references can be found.
-const std::filesystem::path& WorkFolder();
-
-struct DocumentChoices
-{
-    Host::HostOptions host;
-    bool considerPrismConstant = true;
-    std::size_t failAt = 0;         // the allocation that fails, counted from 1; 0 for none
-    std::size_t longestText = 4096; // longer texts are recorded as their start and length
-};
-
-// An import with the host, its calls checked by the rule checker and recorded.
-struct ImportRun
-{
-    Findings findings;                        // the rule checker's and the run's own
-    std::vector<FileOutcome> files;           // one per BeginFile
-    std::vector<std::string> lines;           // every call but the path list's, as trace lines
-    std::vector<std::string> enumeratorCalls; // the path list's methods, in call order
-    bool errorLeft = false;                   // an error left the import
-    std::string error;           // its kind: "std::bad_alloc", "HResultError 0x8007000E"
-    bool failureRaised = false;  // the armed allocation failure was raised
-    std::size_t allocations = 0; // allocations counted outside host code
-};
-
-// One file as the driver imports it (BeginFile, the bytes parsed in place by a new
-// CLandXMLImporter for WorkFolder()/document.xml, progress 100), without writing a file.
-ImportRun ParseBytes(const std::string& bytes, const DocumentChoices& choices = {});
-
-// One import of the paths through the driver (Plugin::ImportFiles).
-ImportRun ImportPaths(const std::vector<std::filesystem::path>& paths,
-                      const DocumentChoices& choices = {});
 
 } // namespace Fuzzing

@@ -9,10 +9,10 @@
 //   means the ANSI code page), never raises, gives no more characters than the text has bytes
 //   and stops at the first zero byte, for a terminated and for a counted text.
 
-#include "fuzz/AllocationFailure.h"
 #include "fuzz/Targets.h"
 #include "import/LandXMLImporter.h"
 #include "platform/Platform.h"
+#include "tools/host/AllocationFailure.h"
 #include "tools/host/Recorder.h"
 #include "tools/host/Text.h"
 
@@ -130,10 +130,10 @@ void CheckConversion(CodePage codePage, const std::string& bytes, Findings& find
 void CheckToWide(const std::u16string& encoding, const std::string& bytes, Findings& findings)
 {
     Host::Recorder record;
-    RuleChecker checker(record);
+    Host::RuleChecker checker(record);
     Host::Sink host(checker);
     const bool setting = true;
-    const Plugin::WideString path = Host::HostPath(WorkFolder() / "document.xml");
+    const Plugin::WideString path = Host::HostPath(Host::WorkFolder() / "document.xml");
     std::string terminated = bytes;
     const std::size_t textLength = std::strlen(terminated.c_str());
     try

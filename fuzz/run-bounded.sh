@@ -5,7 +5,7 @@
 #
 # Inputs that add coverage are kept in build/fuzz/corpus/<target>, outside the repository, so a
 # later run goes on from there; a failing input is written to build/fuzz/findings/ (copy it into
-# fuzz/corpus/<target>/ once the fault is fixed: the test suite then replays it).
+# fuzz/corpus/<target>/ once the fault is fixed: the corpus replay then keeps it as a test).
 #
 # FUZZ_SECONDS sets the time per target (default 60), JOBS the build's parallelism (default 2).
 set -euo pipefail

@@ -1,6 +1,7 @@
 // The document's units choose the host's four value parsers.
 
 #include "import/LandXMLImporter.h"
+#include "plugin/HostBoundary.h"
 
 namespace Plugin
 {
@@ -31,6 +32,7 @@ void CLandXMLImporter::ReadUnits(const Node* units)
     }
     // The factory's reference is dropped even when a request fails.
     const FactoryReference factory{sink->GetValueParserFactory()};
+    const Held heldFactory(factory);
     distanceParser.Reset(factory.factory->GetDistanceParser(0));
     angleParser.Reset(factory.factory->GetAngleParser(angularUnit));
     pressureParser.Reset(factory.factory->GetPressureParser(pressureUnit));

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #ifdef _WIN32
 #define LANDXML_EXPORT extern "C" __declspec(dllexport)
@@ -45,6 +46,11 @@ enum class CodePage
 int MultiByteToWide(CodePage codePage, const char* bytes, int byteCount, WideChar* out,
                     int capacity);
 
+// UTF-16 to UTF-8 (WideCharToMultiByte without flags): length code units of text, a lone
+// surrogate becoming U+FFFD. The plug-in names files with it where the system takes UTF-8; the
+// host side writes every text with it.
+std::string ToUtf8(const WideChar* text, std::size_t length);
+
 // The system error code of the last failing call of this thread.
 std::int32_t SystemError();
 constexpr std::int32_t kErrorInsufficientBuffer = 122;
@@ -65,5 +71,18 @@ bool FileSize(std::FILE* file, std::uint64_t& size);
 // True when something exists at the zero-terminated path (a file or a folder); access rights are
 // not tested.
 bool PathExists(const WideChar* path);
+
+// The system's message for an HRESULT, in the neutral language and without a final line break,
+// written into text (capacity characters, terminator included) without allocating memory, so that
+// it can be had when memory has run out. False when the system has no text for the code.
+bool SystemErrorText(std::int32_t code, WideChar* text, std::size_t capacity);
+
+// Calls work(workContext). When an exception that C++ cannot catch here passes through the call
+// (a host's, built with another compiler, thrown from one of its callbacks),
+// release(releaseContext) runs as it passes, before it goes on to the host. Where the plug-in and
+// its host share one C++ runtime, every exception runs the destructors on its way and release is
+// never needed.
+void CallReleasingOnUnwind(void (*work)(void*), void* workContext, void (*release)(void*),
+                           void* releaseContext);
 
 } // namespace Platform

@@ -148,49 +148,6 @@ int DecodeUtf8(const unsigned char* bytes, int available, char32_t* codePoint, i
     return length;
 }
 
-std::string ToUtf8Path(std::basic_string_view<WideChar> path)
-{
-    std::string result;
-    result.reserve(path.size());
-    for (std::size_t i = 0; i < path.size(); ++i)
-    {
-        char32_t c = path[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < path.size() && path[i + 1] >= 0xDC00 &&
-            path[i + 1] <= 0xDFFF)
-        {
-            c = 0x10000 + ((c - 0xD800) << 10) + (path[i + 1] - 0xDC00);
-            ++i;
-        }
-        else if (c >= 0xD800 && c <= 0xDFFF)
-        {
-            c = kReplacement;
-        }
-        if (c < 0x80)
-        {
-            result += static_cast<char>(c);
-        }
-        else if (c < 0x800)
-        {
-            result += static_cast<char>(0xC0 | (c >> 6));
-            result += static_cast<char>(0x80 | (c & 0x3F));
-        }
-        else if (c < 0x10000)
-        {
-            result += static_cast<char>(0xE0 | (c >> 12));
-            result += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            result += static_cast<char>(0x80 | (c & 0x3F));
-        }
-        else
-        {
-            result += static_cast<char>(0xF0 | (c >> 18));
-            result += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            result += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            result += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return result;
-}
-
 } // namespace
 
 Plugin::BSTR AllocateBstr(const WideChar* text)
@@ -258,6 +215,49 @@ int MultiByteToWide(CodePage codePage, const char* bytes, int byteCount, WideCha
     return writer.Written();
 }
 
+std::string ToUtf8(const WideChar* text, std::size_t length)
+{
+    std::string result;
+    result.reserve(length);
+    for (std::size_t i = 0; i < length; ++i)
+    {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF)
+        {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        }
+        else if (c >= 0xD800 && c <= 0xDFFF)
+        {
+            c = kReplacement;
+        }
+        if (c < 0x80)
+        {
+            result += static_cast<char>(c);
+        }
+        else if (c < 0x800)
+        {
+            result += static_cast<char>(0xC0 | (c >> 6));
+            result += static_cast<char>(0x80 | (c & 0x3F));
+        }
+        else if (c < 0x10000)
+        {
+            result += static_cast<char>(0xE0 | (c >> 12));
+            result += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            result += static_cast<char>(0x80 | (c & 0x3F));
+        }
+        else
+        {
+            result += static_cast<char>(0xF0 | (c >> 18));
+            result += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            result += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            result += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return result;
+}
+
 std::int32_t SystemError()
 {
     return lastError;
@@ -285,7 +285,7 @@ bool LoadStringResource(unsigned id, WideString& text)
 
 std::FILE* OpenSharedForReading(const WideString& path)
 {
-    const std::string name = ToUtf8Path(path);
+    const std::string name = ToUtf8(path.data(), path.size());
     // Non-blocking, so that a FIFO with no writer cannot hold the import; only regular files
     // are read.
     const int descriptor = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -321,7 +321,39 @@ bool FileSize(std::FILE* file, std::uint64_t& size)
 
 bool PathExists(const WideChar* path)
 {
-    return ::access(ToUtf8Path(path).c_str(), F_OK) == 0;
+    return ::access(ToUtf8(path, std::char_traits<WideChar>::length(path)).c_str(), F_OK) == 0;
+}
+
+bool SystemErrorText(std::int32_t code, WideChar* text, std::size_t capacity)
+{
+    // The English texts Windows gives for the codes the plug-in raises.
+    struct Message
+    {
+        std::int32_t code;
+        const char16_t* text;
+    };
+    static constexpr Message kMessages[] = {
+        {Plugin::E_OUTOFMEMORY_HR,
+         u"Not enough memory resources are available to complete this operation."},
+        {Plugin::E_INVALIDARG_HR, u"The parameter is incorrect."},
+        {Plugin::E_FAIL_HR, u"Unspecified error"},
+    };
+    for (const Message& message : kMessages)
+    {
+        if (message.code != code || capacity == 0)
+            continue;
+        std::size_t length = 0;
+        for (; message.text[length] != 0 && length + 1 < capacity; ++length)
+            text[length] = message.text[length];
+        text[length] = 0;
+        return true;
+    }
+    return false;
+}
+
+void CallReleasingOnUnwind(void (*work)(void*), void* workContext, void (*)(void*), void*)
+{
+    work(workContext);
 }
 
 } // namespace Platform

@@ -17,6 +17,58 @@
 
 #include <new>
 
+// The frame that lets a foreign exception release what an import holds. A host built with
+// another compiler throws its own kind of exception; as it unwinds, the system calls each frame's
+// handler in turn, and the frames the plug-in's compiler made run none of their destructors for
+// it. This frame has a handler of its own: called while such an exception unwinds past it, the
+// handler calls release with its context, which the frame keeps at its stack pointer + 32 (the
+// establisher frame of a function without a frame register).
+extern "C" void landxmlCallReleasingOnUnwind(void (*work)(void*), void* workContext,
+                                             void (*release)(void*), void* releaseContext);
+asm(R"(
+    .text
+    .p2align 4
+    .globl landxmlCallReleasingOnUnwind
+    .def landxmlCallReleasingOnUnwind; .scl 2; .type 32; .endef
+    .seh_proc landxmlCallReleasingOnUnwind
+    .seh_handler landxmlReleaseOnUnwind, @unwind
+landxmlCallReleasingOnUnwind:
+    subq $56, %rsp
+    .seh_stackalloc 56
+    .seh_endprologue
+    movq %r8, 32(%rsp)
+    movq %r9, 40(%rsp)
+    movq %rcx, %rax
+    movq %rdx, %rcx
+    callq *%rax
+    nop
+    addq $56, %rsp
+    ret
+    .seh_endproc
+)");
+
+namespace
+{
+
+struct ReleaseOnUnwind
+{
+    void (*release)(void*);
+    void* context;
+};
+
+} // namespace
+
+extern "C" EXCEPTION_DISPOSITION landxmlReleaseOnUnwind(EXCEPTION_RECORD* record, void* frame,
+                                                        CONTEXT*, void*)
+{
+    if ((record->ExceptionFlags & EXCEPTION_UNWIND) != 0)
+    {
+        const auto* kept = reinterpret_cast<const ReleaseOnUnwind*>(static_cast<char*>(frame) + 32);
+        kept->release(kept->context);
+    }
+    return ExceptionContinueSearch;
+}
+
 namespace Platform
 {
 namespace
@@ -51,6 +103,31 @@ int MultiByteToWide(CodePage codePage, const char* bytes, int byteCount, WideCha
 {
     return ::MultiByteToWideChar(codePage == CodePage::Utf8 ? CP_UTF8 : CP_THREAD_ACP, 0, bytes,
                                  byteCount, out, capacity);
+}
+
+std::string ToUtf8(const WideChar* text, std::size_t length)
+{
+    std::string result;
+    // In pieces that an int can count, never splitting a surrogate pair.
+    constexpr std::size_t kPiece = std::size_t{1} << 20;
+    for (std::size_t at = 0; at < length;)
+    {
+        std::size_t count = length - at < kPiece ? length - at : kPiece;
+        if (at + count < length && text[at + count - 1] >= 0xD800 && text[at + count - 1] <= 0xDBFF)
+            --count;
+        const int units = static_cast<int>(count);
+        const int bytes =
+            ::WideCharToMultiByte(CP_UTF8, 0, text + at, units, nullptr, 0, nullptr, nullptr);
+        if (bytes > 0)
+        {
+            const std::size_t start = result.size();
+            result.resize(start + static_cast<std::size_t>(bytes));
+            ::WideCharToMultiByte(CP_UTF8, 0, text + at, units, &result[start], bytes, nullptr,
+                                  nullptr);
+        }
+        at += count;
+    }
+    return result;
 }
 
 std::int32_t SystemError()
@@ -132,6 +209,28 @@ bool FileSize(std::FILE* file, std::uint64_t& size)
 bool PathExists(const WideChar* path)
 {
     return ::_waccess(path, 0) == 0;
+}
+
+bool SystemErrorText(std::int32_t code, WideChar* text, std::size_t capacity)
+{
+    if (capacity == 0 || capacity > 0xFFFF)
+        return false;
+    DWORD length =
+        ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                         static_cast<DWORD>(code), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), text,
+                         static_cast<DWORD>(capacity), nullptr);
+    while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n'))
+        --length;
+    if (length == 0)
+        return false;
+    text[length] = 0;
+    return true;
+}
+
+void CallReleasingOnUnwind(void (*work)(void*), void* workContext, void (*release)(void*),
+                           void* releaseContext)
+{
+    landxmlCallReleasingOnUnwind(work, workContext, release, releaseContext);
 }
 
 } // namespace Platform

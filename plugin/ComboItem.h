@@ -50,7 +50,11 @@ public:
         if (position < items.size())
             ++position;
     }
-    typename Sequence::value_type GetCurrent() override { return items[position]; }
+    // Past the end there is no item: a host that asks anyway gets none, not memory after it.
+    typename Sequence::value_type GetCurrent() override
+    {
+        return position < items.size() ? items[position] : typename Sequence::value_type{};
+    }
     void Reset() override { position = 0; }
 
 private:

@@ -3,7 +3,5 @@
 
 LANDXML_EXPORT Plugin::IGroundBasedMIP* CreatePlugin()
 {
-    auto* plugin = new Plugin::CImportPluginImpl();
-    plugin->AddRef();
-    return plugin;
+    return Plugin::CImportPluginImpl::Create();
 }

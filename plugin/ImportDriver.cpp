@@ -2,11 +2,15 @@
 
 #include "import/LandXMLImporter.h"
 #include "platform/Platform.h"
+#include "plugin/HResultError.h"
+#include "plugin/HostBoundary.h"
 #include "plugin/StringTable.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <new>
@@ -70,22 +74,87 @@ std::unique_ptr<char[]> ReadWholeFile(std::FILE* file)
     return buffer;
 }
 
-} // namespace
-
-void ImportFile(const WideString& path, IImportSink& sink, const bool* considerPrismConstant)
+// An error's code in hexadecimal, as "0x8007000E", for a code the system has no text for.
+void WriteCode(std::int32_t code, WideChar* text)
 {
+    static const char kDigits[] = "0123456789ABCDEF";
+    const auto bits = static_cast<std::uint32_t>(code);
+    text[0] = '0';
+    text[1] = 'x';
+    for (int digit = 0; digit < 8; ++digit)
+        text[2 + digit] = static_cast<WideChar>(kDigits[(bits >> (28 - 4 * digit)) & 0xF]);
+    text[10] = 0;
+}
+
+// The end of a file whose import failed. The text is made without heap memory: running out of
+// memory is reported this way too.
+void ReportFailure(IImportSink& sink, std::int32_t code)
+{
+    WideChar text[512];
+    if (!Platform::SystemErrorText(code, text, std::size(text)))
+        WriteCode(code, text);
+    sink.SetFileResult(-1);
+    sink.ReportError(text);
+    sink.SetProgress(100.0f);
+}
+
+// BeginFile, read the file whole, parse and import it, progress 100. Everything it holds is
+// listed, for a host's exception that leaves it without running destructors.
+void ImportFileContents(const WideChar* current, IImportSink& sink,
+                        const bool* considerPrismConstant, bool& begun)
+{
+    // The host's text is copied at once; a null item stands for an empty path.
+    const WideString path = current != nullptr ? WideString(current) : WideString();
+    const Held heldPath(path);
+    begun = true;
     sink.BeginFile(path.c_str());
-    const FileHandle file(Platform::OpenSharedForReading(path));
+    FileHandle file(Platform::OpenSharedForReading(path));
+    const Held heldFile(file);
     if (!file)
     {
         const WideString message = LoadText(TextCannotOpenFile);
+        const Held heldMessage(message);
         sink.ReportError(message.c_str());
         return;
     }
-    const std::unique_ptr<char[]> buffer = ReadWholeFile(file.get());
+    std::unique_ptr<char[]> buffer = ReadWholeFile(file.get());
+    const Held heldBuffer(buffer);
     CLandXMLImporter importer(&sink, considerPrismConstant, path);
+    const Held heldImporter(importer);
     importer.ParseDocument(buffer.get());
     sink.SetProgress(100.0f);
+}
+
+} // namespace
+
+void ImportFile(const WideChar* current, IImportSink& sink, const bool* considerPrismConstant)
+{
+    bool begun = false;
+    bool failed = true;
+    std::int32_t code = E_FAIL_HR;
+    try
+    {
+        ImportFileContents(current, sink, considerPrismConstant, begun);
+        failed = false;
+    }
+    catch (const HResultError& error)
+    {
+        code = error.Code();
+    }
+    catch (const std::bad_alloc&)
+    {
+        code = E_OUTOFMEMORY_HR;
+    }
+    catch (const std::exception&)
+    {
+        code = E_FAIL_HR;
+    }
+    // Reported once the file's state and the error itself are gone: the host may throw here.
+    if (!failed)
+        return;
+    if (!begun) // not even the path could be copied
+        sink.BeginFile(current != nullptr ? current : WIDE_TEXT(""));
+    ReportFailure(sink, code);
 }
 
 void ImportFiles(IPathEnumerator& paths, IImportSink& sink, const bool* considerPrismConstant)
@@ -93,10 +162,7 @@ void ImportFiles(IPathEnumerator& paths, IImportSink& sink, const bool* consider
     paths.Reset();
     while (paths.HasCurrent())
     {
-        // The host's text is copied at once; a null item stands for an empty path.
-        const WideChar* current = paths.GetCurrent();
-        const WideString path = current != nullptr ? WideString(current) : WideString();
-        ImportFile(path, sink, considerPrismConstant);
+        ImportFile(paths.GetCurrent(), sink, considerPrismConstant);
         paths.MoveNext();
     }
 }

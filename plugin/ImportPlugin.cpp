@@ -1,10 +1,21 @@
 #include "plugin/ImportPlugin.h"
 
 #include "platform/Platform.h"
+#include "plugin/HostBoundary.h"
 #include "plugin/ImportDriver.h"
+
+#include <new>
 
 namespace Plugin
 {
+
+IGroundBasedMIP* CImportPluginImpl::Create()
+{
+    auto* plugin = new (std::nothrow) CImportPluginImpl();
+    if (plugin != nullptr)
+        plugin->AddRef();
+    return plugin;
+}
 
 void* CImportPluginImpl::GetInterface(int kind)
 {
@@ -56,7 +67,8 @@ BSTR CImportPluginImpl::GetFormatName()
 
 void CImportPluginImpl::Import(IPathEnumerator* paths, IImportSink* sink)
 {
-    ImportFiles(*paths, *sink, &considerPrismConstant);
+    // Each file's failure is reported to the sink; nothing of the plug-in's own leaves here.
+    AtHostBoundary([&] { ImportFiles(*paths, *sink, &considerPrismConstant); });
 }
 
 } // namespace Plugin

@@ -9,6 +9,10 @@ namespace Plugin
 class CImportPluginImpl : public CPluginImpl<IGroundBasedMIP>, public IPropertyListViewController
 {
 public:
+    // A new object carrying one reference for the caller; null when it cannot be allocated.
+    static IGroundBasedMIP* Create();
+
+    // No slot lets an exception of the plug-in's own reach the host: it could not catch it.
     // Slots 2 to 11 of the primary table.
     void* GetInterface(int kind) override;
     BSTR GetName() override;

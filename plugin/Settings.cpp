@@ -2,8 +2,11 @@
 
 #include "platform/Platform.h"
 #include "plugin/ComboItem.h"
+#include "plugin/HostBoundary.h"
 #include "plugin/ImportPlugin.h"
 #include "plugin/StringTable.h"
+
+#include <exception>
 
 namespace Plugin
 {
@@ -20,26 +23,40 @@ BSTR Detail::CComboItem::GetText()
     return Platform::AllocateBstr(text.c_str());
 }
 
+namespace
+{
+
+// The items of one combo property, each with the reference its creator gave it, let go together:
+// an item the host did not keep with AddRef ends then.
+struct ComboItems
+{
+    ComboItems() = default;
+    ComboItems(const ComboItems&) = delete;
+    ComboItems& operator=(const ComboItems&) = delete;
+    ~ComboItems()
+    {
+        for (IComboItem* item : items)
+            item->Release();
+    }
+    std::vector<IComboItem*> items;
+};
+
+} // namespace
+
 bool BuildComboProperty(IPropertyListView* view, int propertyId, bool flag, const WideString& label,
                         const std::vector<ComboChoice>& choices, int selectedId)
 {
-    std::vector<IComboItem*> items;
-    items.reserve(choices.size());
+    ComboItems made;
+    const Held heldItems(made);
+    made.items.reserve(choices.size());
     for (const ComboChoice& choice : choices)
     {
         auto* item = new Detail::CComboItem(choice.id, choice.text);
         item->AddRef();
-        items.push_back(item);
+        made.items.push_back(item); // within the reserved room: cannot fail
     }
-    bool result = false;
-    {
-        CEnumeratorImpl<std::vector<IComboItem*>> enumerator(items);
-        result = view->AddComboProperty(propertyId, flag, label.c_str(), &enumerator, selectedId);
-    }
-    // Items the host did not keep with AddRef end here.
-    for (IComboItem* item : items)
-        item->Release();
-    return result;
+    CEnumeratorImpl<std::vector<IComboItem*>> enumerator(made.items);
+    return view->AddComboProperty(propertyId, flag, label.c_str(), &enumerator, selectedId);
 }
 
 void CImportPluginImpl::LoadSettings(ISettingsReader* reader)
@@ -55,13 +72,28 @@ bool CImportPluginImpl::SaveSettings(ISettingsWriter* writer)
 void CImportPluginImpl::FillPropertyList(IPropertyListView* newView)
 {
     view = newView;
-    const WideString caption = LoadText(TextSettingsCaption);
-    view->AddCategory(caption.c_str());
-    const std::vector<ComboChoice> choices = {{1, LoadText(TextConsider)},
-                                              {0, LoadText(TextDoNotConsider)}};
-    const WideString label = LoadText(TextPrismConstant);
-    BuildComboProperty(view, kPrismConstantProperty, true, label, choices,
-                       considerPrismConstant ? 1 : 0);
+    AtHostBoundary(
+        [this]
+        {
+            // A text that cannot be loaded or an item that cannot be made ends the list where it
+            // is: the host shows what was added.
+            try
+            {
+                const WideString caption = LoadText(TextSettingsCaption);
+                const Held heldCaption(caption);
+                view->AddCategory(caption.c_str());
+                const std::vector<ComboChoice> choices = {{1, LoadText(TextConsider)},
+                                                          {0, LoadText(TextDoNotConsider)}};
+                const Held heldChoices(choices);
+                const WideString label = LoadText(TextPrismConstant);
+                const Held heldLabel(label);
+                BuildComboProperty(view, kPrismConstantProperty, true, label, choices,
+                                   considerPrismConstant ? 1 : 0);
+            }
+            catch (const std::exception&)
+            {
+            }
+        });
 }
 
 bool CImportPluginImpl::CanApply()

@@ -73,6 +73,7 @@ check_package() {
 
 check_package native "HexagonLandXML-$version-linux-x86_64.tar.gz" libHexagonLandXML.so \
     landxml-probe objdump
+scripts/windows-dependencies.sh
 check_package windows "HexagonLandXML-$version-win64.zip" HexagonLandXML.dll \
     landxml-probe.exe x86_64-w64-mingw32-objdump
 

@@ -8,6 +8,7 @@ packages=(
     g++-mingw-w64-x86-64-posix mingw-w64-tools wine64
     locales binutils ccache
     librsvg2-bin libxml2-utils
+    clang-tools-14 lld llvm
 )
 missing=()
 for package in "${packages[@]}"; do

@@ -26,6 +26,7 @@ run_suite asan
 run_suite lsan
 
 echo "== windows: the DLL exports CreatePlugin and needs no MinGW runtime DLL"
+scripts/windows-dependencies.sh
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$jobs"
 dll=build/windows/HexagonLandXML.dll

@@ -1,16 +1,20 @@
 // A file larger than the memory left: the driver reads each file whole before parsing, so the
-// buffer's allocation fails, and std::bad_alloc must leave the import as designed: nothing more
-// is sent for that file after its BeginFile, the second path is never visited, and every host
-// object is released. The import runs in a child process whose address space is limited; where
-// there is no such thing (or a sanitizer's allocator would end the process instead of failing
+// buffer's allocation fails. That file alone fails: it is reported with the system's text for
+// running out of memory, the second path is imported as usual, nothing leaves the import, and
+// every host object is released. The import runs in a child process whose address space is limited;
+// where there is no such thing (or a sanitizer's allocator would end the process instead of failing
 // the allocation), the test skips.
 
+#include "platform/Platform.h"
+#include "plugin/HResultError.h"
 #include "tests/hostile/HostileSupport.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TestImport.h"
 
+#include <algorithm>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 
 namespace
 {
@@ -22,11 +26,9 @@ constexpr std::uintmax_t kBigFile = std::uintmax_t{1} << 30;
 enum Outcome : int
 {
     AsDesigned = 0,
-    NothingLeft = 10,
-    OtherErrorLeft = 11,
+    ErrorLeft = 10,
     HostRulesBroken = 12,
-    CallsAfterBeginFile = 13,
-    SecondPathVisited = 14,
+    NotReported = 13,
     SecondFileNotImported = 15,
 };
 
@@ -34,18 +36,14 @@ const char* Meaning(int status)
 {
     switch (status)
     {
-    case NothingLeft:
-        return "no error left the import";
-    case OtherErrorLeft:
-        return "an error other than std::bad_alloc left the import";
+    case ErrorLeft:
+        return "an error left the import";
     case HostRulesBroken:
-        return "the host's rules were broken (objects left, or calls after the failure)";
-    case CallsAfterBeginFile:
-        return "the sink received calls for the file after BeginFile";
-    case SecondPathVisited:
-        return "the enumerator was moved on to the second path";
+        return "the host's rules were broken (objects left, or calls out of order)";
+    case NotReported:
+        return "the big file did not get SetFileResult(-1), the error's text and progress 100";
     case SecondFileNotImported:
-        return "the small file alone did not import under the same limit";
+        return "the small file was not imported under the same limit";
     default:
         return "the child ended otherwise";
     }
@@ -64,14 +62,17 @@ TEST(AllocationFailure, AFileLargerThanTheMemoryLeftEndsTheImport)
         "second.xml", Testing::LandXml("<CgPoints><CgPoint name=\"P\">1 2 3</CgPoint></CgPoints>"));
 
     // The limit itself works: the small file alone imports under it.
+    const auto imports = [](const Host::FileOutcome& file)
+    { return file.finished && !file.formatError && !file.failed; };
     const int control = Testing::RunInChildWithMemoryLimit(
         kHeadroom,
         [&]
         {
-            const Fuzzing::ImportRun run = Fuzzing::ImportPaths({second});
-            const bool imported = !run.errorLeft && run.findings.empty() && run.files.size() == 1 &&
-                                  run.files[0].finished && !run.files[0].formatError;
-            return imported ? AsDesigned : SecondFileNotImported;
+            const Host::ImportRun run = Host::ImportPaths({second});
+            return !run.errorLeft && run.findings.empty() && run.files.size() == 1 &&
+                           imports(run.files[0])
+                       ? AsDesigned
+                       : SecondFileNotImported;
         });
     ASSERT_EQ(control, AsDesigned) << Meaning(control);
 
@@ -79,20 +80,24 @@ TEST(AllocationFailure, AFileLargerThanTheMemoryLeftEndsTheImport)
         kHeadroom,
         [&]
         {
-            const Fuzzing::ImportRun run = Fuzzing::ImportPaths({big, second});
-            if (!run.errorLeft)
-                return NothingLeft;
-            if (run.error != "std::bad_alloc")
-                return OtherErrorLeft;
+            const Host::ImportRun run = Host::ImportPaths({big, second});
+            if (run.errorLeft)
+                return ErrorLeft;
             if (!run.findings.empty())
                 return HostRulesBroken;
+            Plugin::WideChar text[512];
+            if (!Platform::SystemErrorText(Plugin::E_OUTOFMEMORY_HR, text, std::size(text)))
+                return NotReported;
             const Plugin::WideString path = Host::HostPath(big);
-            if (run.lines != std::vector<std::string>{Hostile::TextCall(
-                                 "BeginFile", std::u16string(path.begin(), path.end()))})
-                return CallsAfterBeginFile;
-            if (run.enumeratorCalls !=
-                std::vector<std::string>{"Reset", "HasCurrent", "GetCurrent"})
-                return SecondPathVisited;
+            const std::vector<std::string> report = {
+                Hostile::TextCall("BeginFile", std::u16string(path.begin(), path.end())),
+                "SetFileResult(-1)", Hostile::TextCall("ReportError", Host::FromWide(text)),
+                "SetProgress(100)"};
+            if (run.lines.size() < report.size() ||
+                !std::equal(report.begin(), report.end(), run.lines.begin()))
+                return NotReported;
+            if (run.files.size() != 2 || !run.files[0].failed || !imports(run.files[1]))
+                return SecondFileNotImported;
             return AsDesigned;
         });
     EXPECT_EQ(status, AsDesigned) << Meaning(status);

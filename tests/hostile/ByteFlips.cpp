@@ -40,7 +40,7 @@ TEST(ByteFlips, DamagedDocumentsImportOrAreMalformedAndKeepTheHostsRules)
                 else
                     damaged[at] = static_cast<char>(damaged[at] ^ (1 << ((kind >> 8) % 8)));
             }
-            const Fuzzing::ImportRun run = Fuzzing::ParseBytes(damaged);
+            const Host::ImportRun run = Host::ParseBytes(damaged);
             ASSERT_EQ(Hostile::Problems(run), "")
                 << path.filename().string() << ", mutant " << mutant;
             ASSERT_TRUE(run.files.at(0).finished)

@@ -88,7 +88,7 @@ TEST(EmptySections, EverySectionMayBeEmpty)
     for (const char* body : sections)
     {
         const DirtyHeap dirty;
-        const Fuzzing::ImportRun run = Fuzzing::ParseBytes(Testing::LandXml(body));
+        const Host::ImportRun run = Host::ParseBytes(Testing::LandXml(body));
         ASSERT_EQ(Hostile::Problems(run), "") << body;
         EXPECT_FALSE(run.files.at(0).formatError) << body;
         EXPECT_EQ(run.files.at(0).points, 0) << body << ": " << Testing::JoinLines(run.lines);

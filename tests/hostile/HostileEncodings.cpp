@@ -17,7 +17,7 @@ std::string Document(const std::string& body)
     return Testing::LandXml(body);
 }
 
-std::string FirstLineOf(const Fuzzing::ImportRun& run, const std::string& method)
+std::string FirstLineOf(const Host::ImportRun& run, const std::string& method)
 {
     for (const std::string& line : run.lines)
         if (line.rfind(method + "(", 0) == 0)
@@ -45,7 +45,7 @@ TEST(HostileEncodings, Utf16DocumentsAreMalformed)
     {
         const auto path =
             folder.Write(item.name, Hostile::Utf16(document, item.bigEndian, item.byteOrderMark));
-        const Fuzzing::ImportRun run = Fuzzing::ImportPaths({path});
+        const Host::ImportRun run = Host::ImportPaths({path});
         ASSERT_EQ(Hostile::Problems(run), "") << item.name;
         ASSERT_EQ(run.files.size(), 1u) << item.name;
         EXPECT_TRUE(run.files[0].formatError) << item.name;
@@ -75,12 +75,11 @@ TEST(HostileEncodings, ZeroByteEndsTheData)
         {"after the root", Document(kPoint) + zero + "<<<garbage", false},
     };
     const Testing::TempFolder folder;
-    const Fuzzing::ImportRun clean =
-        Fuzzing::ImportPaths({folder.Write("clean.xml", Document(kPoint))});
+    const Host::ImportRun clean = Host::ImportPaths({folder.Write("clean.xml", Document(kPoint))});
     for (const auto& item : cases)
     {
         const auto path = folder.Write("zero.xml", item.document);
-        const Fuzzing::ImportRun run = Fuzzing::ImportPaths({path});
+        const Host::ImportRun run = Host::ImportPaths({path});
         ASSERT_EQ(Hostile::Problems(run), "") << item.name;
         ASSERT_EQ(run.files.size(), 1u) << item.name;
         EXPECT_EQ(run.files[0].formatError, item.malformed) << item.name;
@@ -132,9 +131,9 @@ TEST(HostileEncodings, CharacterReferencesAtTheEdgesOfUnicode)
     {
         const std::string document = Document(std::string("<CgPoints><CgPoint name=\"P") +
                                               item.reference + "Q\">1 2 3</CgPoint></CgPoints>");
-        const Fuzzing::ImportRun run = Fuzzing::ParseBytes(document);
+        const Host::ImportRun run = Host::ParseBytes(document);
         ASSERT_EQ(Hostile::Problems(run), "") << item.reference;
-        const Fuzzing::FileOutcome& file = run.files.at(0);
+        const Host::FileOutcome& file = run.files.at(0);
         EXPECT_TRUE(file.finished) << item.reference;
         EXPECT_EQ(file.points, file.formatError ? 0 : 1) << item.reference;
         if (item.verdict != Verdict::Either)
@@ -172,7 +171,7 @@ TEST(HostileEncodings, IncompleteSequenceAtTheEndOfATextBecomesReplacementCharac
     };
     for (const auto& item : cases)
     {
-        const Fuzzing::ImportRun run = Fuzzing::ParseBytes(
+        const Host::ImportRun run = Host::ParseBytes(
             Document("<CgPoints><CgPoint name=\"" + item.bytes + "\">1 2 3</CgPoint></CgPoints>"));
         ASSERT_EQ(Hostile::Problems(run), "") << item.name;
         const std::string line = FirstLineOf(run, "AddPoint");

@@ -26,10 +26,10 @@ std::vector<std::string> CannotOpen(const std::filesystem::path& path)
 }
 
 // Imports path; a blocked import fails the test instead of hanging it (see Release below).
-Fuzzing::ImportRun ImportWithin(const std::filesystem::path& path, const std::string& what,
-                                const std::filesystem::path& fifo = {})
+Host::ImportRun ImportWithin(const std::filesystem::path& path, const std::string& what,
+                             const std::filesystem::path& fifo = {})
 {
-    auto import = std::async(std::launch::async, [path] { return Fuzzing::ImportPaths({path}); });
+    auto import = std::async(std::launch::async, [path] { return Host::ImportPaths({path}); });
     if (import.wait_for(std::chrono::seconds(10)) != std::future_status::ready)
     {
         ADD_FAILURE() << what << ": the import blocked";
@@ -45,7 +45,7 @@ TEST(HostilePaths, AFolderCannotBeOpened)
     const Testing::TempFolder folder;
     const auto sub = folder.Child("sub.xml");
     std::filesystem::create_directories(sub);
-    const Fuzzing::ImportRun run = ImportWithin(sub, "folder");
+    const Host::ImportRun run = ImportWithin(sub, "folder");
     ASSERT_EQ(Hostile::Problems(run), "");
     EXPECT_EQ(run.lines, CannotOpen(sub));
 }
@@ -59,7 +59,7 @@ TEST(HostilePaths, AFifoCannotBeOpenedAndNeverBlocks)
         EXPECT_FALSE(std::filesystem::exists(fifo));
         GTEST_SKIP() << "this system makes no FIFOs";
     }
-    const Fuzzing::ImportRun run = ImportWithin(fifo, "FIFO", fifo);
+    const Host::ImportRun run = ImportWithin(fifo, "FIFO", fifo);
     ASSERT_EQ(Hostile::Problems(run), "");
     EXPECT_EQ(run.lines, CannotOpen(fifo));
 }
@@ -70,14 +70,13 @@ void ExpectImportsAsAtAPlainPath(const std::filesystem::path& path, const std::s
 {
     const std::string document = Testing::ReadBytes(Hostile::SampleDocuments().front());
     const Testing::TempFolder plainFolder;
-    const Fuzzing::ImportRun plain =
-        Fuzzing::ImportPaths({plainFolder.Write("plain.xml", document)});
+    const Host::ImportRun plain = Host::ImportPaths({plainFolder.Write("plain.xml", document)});
     {
         std::ofstream out(path, std::ios::binary);
         out << document;
     }
     const bool readable = std::ifstream(path, std::ios::binary).good();
-    const Fuzzing::ImportRun run = ImportWithin(path, what);
+    const Host::ImportRun run = ImportWithin(path, what);
     ASSERT_EQ(Hostile::Problems(run), "") << what;
     ASSERT_FALSE(run.lines.empty()) << what;
     EXPECT_EQ(run.lines[0], Hostile::TextCall("BeginFile", Text16(Host::HostPath(path)))) << what;
@@ -135,7 +134,7 @@ std::string DocumentWithImage(const std::string& location)
         "<RawObservation><TargetPoint name=\"P2\"/></RawObservation></ObservationGroup></Survey>");
 }
 
-std::vector<std::string> LinesOf(const Fuzzing::ImportRun& run, const std::string& prefix)
+std::vector<std::string> LinesOf(const Host::ImportRun& run, const std::string& prefix)
 {
     std::vector<std::string> found;
     for (const std::string& line : run.lines)
@@ -181,7 +180,7 @@ TEST(HostilePaths, ImageReferencesThatClimbOutOfTheFolder)
     {
         const auto path = folder.Write("a/b/document.xml", DocumentWithImage(item.location));
         std::filesystem::create_directories(folder.Child("sub"));
-        const Fuzzing::ImportRun run = ImportWithin(path, item.name);
+        const Host::ImportRun run = ImportWithin(path, item.name);
         ASSERT_EQ(Hostile::Problems(run), "") << item.name;
         const std::u16string relative = Host::FromUtf8(item.location + "/IMG.jpg");
         if (item.found)
@@ -218,7 +217,7 @@ TEST(HostilePaths, AnImageThatIsAFifoIsNeverOpened)
     std::string document = DocumentWithImage("../..");
     document.replace(document.find("name=\"IMG\""), 10, "name=\"FIFO\"");
     const auto path = folder.Write("a/b/fifo.xml", document);
-    const Fuzzing::ImportRun run = ImportWithin(path, "image that is a FIFO", fifo);
+    const Host::ImportRun run = ImportWithin(path, "image that is a FIFO", fifo);
     ASSERT_EQ(Hostile::Problems(run), "");
     EXPECT_EQ(LinesOf(run, "ReportWarning"), std::vector<std::string>{});
     EXPECT_EQ(LinesOf(run, "extension.AddImageNote"),

@@ -22,7 +22,7 @@ std::vector<std::filesystem::path> SampleDocuments()
     return documents;
 }
 
-std::string Problems(const Fuzzing::ImportRun& run)
+std::string Problems(const Host::ImportRun& run)
 {
     std::string text;
     if (run.errorLeft)

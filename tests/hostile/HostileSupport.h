@@ -2,8 +2,8 @@
 
 // Helpers shared by the hostile-input tests.
 
-#include "fuzz/Targets.h"
-#include "tests/support/Files.h"
+#include "tests/support/TestImport.h"
+#include "tools/host/ImportRuns.h"
 #include "tools/host/Recorder.h"
 #include "tools/host/Text.h"
 
@@ -19,7 +19,7 @@ std::vector<std::filesystem::path> SampleDocuments();
 
 // The run's findings, and anything that left the import, as one text for a failure message;
 // empty when there is nothing to report.
-std::string Problems(const Fuzzing::ImportRun& run);
+std::string Problems(const Host::ImportRun& run);
 
 // The trace line of a sink call with one text argument.
 std::string TextCall(const char* method, const std::u16string& text);

@@ -25,8 +25,8 @@ TEST(HugeDocuments, OneElementWithAHundredThousandAttributes)
         repeated += " name=\"N" + std::to_string(i) + "\"";
     repeated += ">1 2 3</CgPoint>";
 
-    const Fuzzing::ImportRun run =
-        Fuzzing::ParseBytes(Testing::LandXml("<CgPoints>" + repeated + point + "</CgPoints>"));
+    const Host::ImportRun run =
+        Host::ParseBytes(Testing::LandXml("<CgPoints>" + repeated + point + "</CgPoints>"));
     ASSERT_EQ(Hostile::Problems(run), "");
     ASSERT_FALSE(run.files.at(0).formatError);
     const std::vector<std::string> expected = {Hostile::TextCall("AddPoint", u"LAST"),
@@ -44,7 +44,7 @@ TEST(HugeDocuments, AMillionSiblingElements)
     for (int i = 0; i < kSiblings; ++i)
         body += "<CgPoint/>";
     body += "</CgPoints>";
-    const Fuzzing::ImportRun run = Fuzzing::ParseBytes(Testing::LandXml(body));
+    const Host::ImportRun run = Host::ParseBytes(Testing::LandXml(body));
     ASSERT_EQ(Hostile::Problems(run), "");
     ASSERT_FALSE(run.files.at(0).formatError);
     // Points go out from the last to the first; the nameless ones send nothing.
@@ -64,7 +64,7 @@ TEST(HugeDocuments, AFiftyMegabyteAttributeValue)
     std::string description;
     for (std::size_t i = 0; i < kLetters / 1000; ++i)
         description += block;
-    const Fuzzing::ImportRun run = Fuzzing::ParseBytes(
+    const Host::ImportRun run = Host::ParseBytes(
         Testing::LandXml("<CgPoints><CgPoint name=\"" + std::string(kNameBytes, 'N') +
                          "\" desc=\"" + description + "\">1 2 3</CgPoint></CgPoints>"));
     ASSERT_EQ(Hostile::Problems(run), "");
@@ -121,8 +121,7 @@ TEST(HugeDocuments, NestingUpToTheLimitImportsAndBeyondIsMalformed)
     {
         for (const std::size_t depth : {limit - 1, limit, limit + 1, limit + 2})
         {
-            const Fuzzing::ImportRun run =
-                Fuzzing::ParseBytes(Nested(depth, shape.open, shape.close));
+            const Host::ImportRun run = Host::ParseBytes(Nested(depth, shape.open, shape.close));
             ASSERT_EQ(Hostile::Problems(run), "") << shape.name << ", depth " << depth;
             const bool refused = depth > limit;
             EXPECT_EQ(run.files.at(0).formatError, refused) << shape.name << ", depth " << depth;
@@ -150,7 +149,7 @@ TEST(HugeDocuments, NestingFarBeyondTheLimitIsMalformedWithoutExhaustingTheStack
     };
     for (const auto& item : cases)
     {
-        const Fuzzing::ImportRun run = Fuzzing::ParseBytes(item.document);
+        const Host::ImportRun run = Host::ParseBytes(item.document);
         ASSERT_EQ(Hostile::Problems(run), "") << item.name;
         EXPECT_TRUE(run.files.at(0).formatError) << item.name;
         EXPECT_FALSE(run.files.at(0).parsed) << item.name;

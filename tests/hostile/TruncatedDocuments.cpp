@@ -28,7 +28,7 @@ TEST(TruncatedDocuments, EveryPrefixImportsWholeOrIsReportedMalformed)
     {
         const std::string document = Testing::ReadBytes(path);
         const std::string name = path.filename().string();
-        const Fuzzing::ImportRun whole = Fuzzing::ParseBytes(document);
+        const Host::ImportRun whole = Host::ParseBytes(document);
         ASSERT_EQ(Hostile::Problems(whole), "") << name;
         ASSERT_FALSE(whole.files.at(0).formatError) << name << " itself is malformed";
         const std::size_t close = document.rfind("</LandXML>");
@@ -42,10 +42,10 @@ TEST(TruncatedDocuments, EveryPrefixImportsWholeOrIsReportedMalformed)
         for (std::size_t length = 0; length <= document.size();
              length += (length + 64 >= document.size() ? 1 : step))
         {
-            const Fuzzing::ImportRun run = Fuzzing::ParseBytes(document.substr(0, length));
+            const Host::ImportRun run = Host::ParseBytes(document.substr(0, length));
             ++prefixes;
             ASSERT_EQ(Hostile::Problems(run), "") << name << " cut at " << length;
-            const Fuzzing::FileOutcome& file = run.files.at(0);
+            const Host::FileOutcome& file = run.files.at(0);
             ASSERT_TRUE(file.finished) << name << " cut at " << length;
             if (length < complete)
             {

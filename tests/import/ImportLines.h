@@ -27,57 +27,48 @@ inline std::vector<std::string> HostData(const std::vector<std::string>& lines)
     return data;
 }
 
-// For every observed target, the SetPointCode text its observation ended with ("" without one),
-// without its quotes. A target observed twice keeps the last observation's code.
-inline std::map<std::string, std::string> CodesByTarget(const std::vector<std::string>& lines)
+// For every item that an opener line starts, the SetPointCode text it ended with ("" without
+// one), by the opener's text without its quotes. The other opener and SetStation end an item; an
+// item opened twice keeps the last code.
+inline std::map<std::string, std::string> CodesOpenedBy(const std::vector<std::string>& lines,
+                                                        const std::string& opener,
+                                                        const std::string& otherOpener)
 {
+    const auto quoted = [](const std::string& line, const std::string& call)
+    { return line.substr(call.size() + 1, line.size() - call.size() - 3); };
     std::map<std::string, std::string> codes;
-    std::string target;
-    bool inObservation = false;
+    std::string item;
+    bool inItem = false;
     for (const std::string& line : lines)
     {
-        if (StartsWith(line, "SetTargetPoint("))
+        if (StartsWith(line, opener))
         {
-            target = line.substr(16, line.size() - 18);
-            codes[target] = "";
-            inObservation = true;
+            item = quoted(line, opener);
+            codes[item] = "";
+            inItem = true;
         }
-        else if (StartsWith(line, "AddPoint(") || StartsWith(line, "SetStation("))
+        else if (StartsWith(line, otherOpener) || StartsWith(line, "SetStation("))
         {
-            inObservation = false;
+            inItem = false;
         }
-        else if (inObservation && StartsWith(line, "SetPointCode("))
+        else if (inItem && StartsWith(line, "SetPointCode("))
         {
-            codes[target] = line.substr(14, line.size() - 16);
+            codes[item] = quoted(line, "SetPointCode(");
         }
     }
     return codes;
 }
 
-// For every point sent, its SetPointCode text ("" without one), by AddPoint name.
+// For every observed target, the code its observation ended with.
+inline std::map<std::string, std::string> CodesByTarget(const std::vector<std::string>& lines)
+{
+    return CodesOpenedBy(lines, "SetTargetPoint(", "AddPoint(");
+}
+
+// For every point sent, its code, by AddPoint name.
 inline std::map<std::string, std::string> CodesByPoint(const std::vector<std::string>& lines)
 {
-    std::map<std::string, std::string> codes;
-    std::string point;
-    bool inPoint = false;
-    for (const std::string& line : lines)
-    {
-        if (StartsWith(line, "AddPoint("))
-        {
-            point = line.substr(10, line.size() - 12);
-            codes[point] = "";
-            inPoint = true;
-        }
-        else if (StartsWith(line, "SetTargetPoint(") || StartsWith(line, "SetStation("))
-        {
-            inPoint = false;
-        }
-        else if (inPoint && StartsWith(line, "SetPointCode("))
-        {
-            codes[point] = line.substr(14, line.size() - 16);
-        }
-    }
-    return codes;
+    return CodesOpenedBy(lines, "AddPoint(", "SetTargetPoint(");
 }
 
 } // namespace Testing

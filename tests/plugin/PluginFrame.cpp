@@ -2,8 +2,8 @@
 // every slot is called through the pointer CreatePlugin returns. Counts are read from outside,
 // as a host would: by how many Release calls it takes to destroy the object.
 
-#include "platform/HostLibrary.h"
 #include "plugin/ImportPlugin.h"
+#include "tools/host/HostLibrary.h"
 #include "tools/host/Recorder.h"
 #include "tools/host/Text.h"
 
@@ -45,7 +45,7 @@ protected:
         return releases;
     }
 
-    Platform::PluginLibrary library;
+    Host::PluginLibrary library;
     IGroundBasedMIP* plugin = nullptr;
 };
 
@@ -56,7 +56,7 @@ std::u16string TextOf(BSTR text)
     std::memcpy(&prefix, reinterpret_cast<const char*>(text) - sizeof prefix, sizeof prefix);
     const std::u16string value = Host::FromWide(text);
     EXPECT_EQ(prefix, value.size() * sizeof(WideChar)) << Host::ToUtf8(value);
-    Platform::FreeHostBstr(text);
+    Host::FreeBstr(text);
     return value;
 }
 

@@ -1,7 +1,7 @@
 // The one setting in the host's store and in the property list the host shows for it.
 
-#include "platform/HostLibrary.h"
 #include "plugin/ImportPlugin.h"
+#include "tools/host/HostLibrary.h"
 #include "tools/host/Recorder.h"
 #include "tools/host/Text.h"
 
@@ -17,11 +17,6 @@ namespace
 using namespace Plugin;
 using Lines = std::vector<std::string>;
 
-std::string Utf8(const WideChar* text)
-{
-    return Host::ToUtf8(Host::FromWide(text));
-}
-
 // The plug-in object with the one reference a host holds.
 struct PluginObject
 {
@@ -31,60 +26,20 @@ struct PluginObject
     CImportPluginImpl* object = new CImportPluginImpl();
 };
 
-// A host view that records its calls and fills its combo box from the items, as a host does.
-class RecordingView final : public IPropertyListView
+// The host's view, its calls recorded.
+struct RecordedView
 {
-public:
-    void AddCategory(const WideChar* caption) override
-    {
-        calls.push_back("AddCategory(\"" + Utf8(caption) + "\")");
-    }
-    bool AddComboProperty(int id, bool flag, const WideChar* label,
-                          IEnumerator<IComboItem*>* enumerator, int selectedId) override
-    {
-        calls.push_back("AddComboProperty(" + std::to_string(id) + ", " + std::to_string(flag) +
-                        ", \"" + Utf8(label) + "\", " + std::to_string(selectedId) + ")");
-        for (; enumerator->HasCurrent(); enumerator->MoveNext())
-        {
-            IComboItem* item = enumerator->GetCurrent();
-            BSTR text = item->GetText();
-            items.push_back(std::to_string(item->GetId()) + " " + Utf8(text));
-            Platform::FreeHostBstr(text);
-            item->AddRef();
-            if (item->Release())
-                items.back() += " (destroyed during the call)";
-            if (keepItems)
-            {
-                item->AddRef();
-                kept.push_back(item);
-            }
-        }
-        enumerator->MoveNext(); // stays at the end
-        endsAfterItems = !enumerator->HasCurrent();
-        enumerator->Reset();
-        firstAfterReset = enumerator->HasCurrent() ? enumerator->GetCurrent()->GetId() : -1;
-        return true;
-    }
-    void GetComboValue(int id, int* value) override
-    {
-        calls.push_back("GetComboValue(" + std::to_string(id) + ", " + std::to_string(*value) +
-                        ")");
-        *value = chosen;
-    }
+    Host::Recorder calls;
+    Host::PropertyListView view{&calls};
 
-    bool keepItems = false;
-    int chosen = 1;
-    Lines calls;
-    Lines items;
-    std::vector<IComboItem*> kept;
-    bool endsAfterItems = false;
-    int firstAfterReset = -1;
-};
-
-struct FixedWriter final : ISettingsWriter
-{
-    bool WriteInt(const WideChar*, int) override { return result; }
-    bool result = false;
+    // The items the view read, as "id text".
+    Lines Items() const
+    {
+        Lines items;
+        for (const Host::PropertyListView::Item& item : view.Items())
+            items.push_back(std::to_string(item.id) + " " + Host::ToUtf8(item.text));
+        return items;
+    }
 };
 
 TEST(Settings, OnlyAStoredOneLoadsAsTrueAndSavingWritesOneOrZero)
@@ -111,9 +66,9 @@ TEST(Settings, OnlyAStoredOneLoadsAsTrueAndSavingWritesOneOrZero)
     }
     for (bool result : {false, true})
     {
-        FixedWriter writer;
-        writer.result = result;
-        EXPECT_EQ(plugin->SaveSettings(&writer), result) << "the writer's result is passed on";
+        Host::SettingsStore store;
+        store.writeResult = result;
+        EXPECT_EQ(plugin->SaveSettings(&store), result) << "the writer's result is passed on";
     }
 }
 
@@ -126,15 +81,14 @@ TEST(PropertyList, FillAddsTheCaptionAndOneComboPreselectingTheSetting)
         store.hasValue = true;
         store.value = setting;
         plugin->LoadSettings(&store);
-        RecordingView view;
-        plugin->FillPropertyList(&view);
-        EXPECT_EQ(view.calls,
-                  Lines({R"(AddCategory("Настройка"))",
-                         std::string(R"(AddComboProperty(0, 1, "Постоянная призмы", )") +
-                             (setting ? "1)" : "0)")}));
-        EXPECT_EQ(view.items, Lines({"1 Учитывать", "0 Не учитывать"}));
-        EXPECT_TRUE(view.endsAfterItems);
-        EXPECT_EQ(view.firstAfterReset, 1);
+        RecordedView recorded;
+        plugin->FillPropertyList(&recorded.view);
+        EXPECT_EQ(recorded.calls.Lines(),
+                  Lines({R"(view.AddCategory("Настройка"))",
+                         std::string(R"(view.AddComboProperty(0, true, "Постоянная призмы", )") +
+                             (setting ? "1)" : "0)") + " -> true"}));
+        EXPECT_EQ(recorded.Items(), Lines({"1 Учитывать", "0 Не учитывать"}));
+        EXPECT_EQ(recorded.view.Misuse(), Lines()) << "held, stays at its end, starts again";
         EXPECT_EQ(plugin->ConsidersPrismConstant(), setting);
     }
 }
@@ -142,7 +96,7 @@ TEST(PropertyList, FillAddsTheCaptionAndOneComboPreselectingTheSetting)
 TEST(PropertyList, ItemsTheViewKeptOutliveTheFillWithTheViewsReferenceTheLast)
 {
     PluginObject plugin;
-    RecordingView view;
+    Host::PropertyListView view;
     view.keepItems = true;
     plugin->FillPropertyList(&view);
     ASSERT_EQ(view.kept.size(), 2u);
@@ -153,8 +107,8 @@ TEST(PropertyList, ItemsTheViewKeptOutliveTheFillWithTheViewsReferenceTheLast)
         BSTR again = view.kept[i]->GetText();
         EXPECT_NE(text, again);
         EXPECT_EQ(Host::FromWide(text), texts[i]);
-        Platform::FreeHostBstr(text);
-        Platform::FreeHostBstr(again);
+        Host::FreeBstr(text);
+        Host::FreeBstr(again);
         EXPECT_TRUE(view.kept[i]->Release()) << "item " << i;
     }
 }
@@ -164,23 +118,25 @@ TEST(PropertyList, ApplyChangesTakesOnlyChoiceOneAsTrueAndCloseChangesNothing)
     PluginObject plugin;
     EXPECT_TRUE(plugin->CanApply() && plugin->CanClose());
     EXPECT_TRUE(plugin->ApplyChanges()) << "before any fill the setting stays";
-    RecordingView earlier;
-    RecordingView view;
-    plugin->FillPropertyList(&earlier);
-    plugin->FillPropertyList(&view);
+    RecordedView earlier;
+    RecordedView recorded;
+    plugin->FillPropertyList(&earlier.view);
+    plugin->FillPropertyList(&recorded.view);
     const std::pair<int, bool> rows[] = {{0, false}, {1, true}, {7, false}, {1, true}, {-1, false}};
     for (const auto& [chosen, expected] : rows)
     {
-        view.chosen = chosen;
+        recorded.view.chosen = chosen;
         EXPECT_EQ(plugin->ApplyChanges(), expected) << chosen;
         EXPECT_EQ(plugin->ConsidersPrismConstant(), expected) << chosen;
-        EXPECT_EQ(view.calls.back(), "GetComboValue(0, 0)") << "property 0, value preset to 0";
+        EXPECT_EQ(recorded.calls.Lines().back(),
+                  "view.GetComboValue(0, 0) -> " + std::to_string(chosen))
+            << "property 0, value preset to 0";
     }
     plugin->Close(); // changes nothing, asks nothing
     EXPECT_TRUE(plugin->CanApply() && plugin->CanClose());
     EXPECT_FALSE(plugin->ConsidersPrismConstant());
-    EXPECT_EQ(view.calls.size(), 2u + std::size(rows));
-    EXPECT_EQ(earlier.calls.size(), 2u);
+    EXPECT_EQ(recorded.calls.Calls().size(), 2u + std::size(rows));
+    EXPECT_EQ(earlier.calls.Calls().size(), 2u);
 
     PluginObject unfilled;
     Host::SettingsStore store;

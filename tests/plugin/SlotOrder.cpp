@@ -3,6 +3,7 @@
 // function holds 1 + the byte offset of its slot in the table; these tables read the slot back.
 
 #include "plugin/HostInterfaces.h"
+#include "tools/host/Methods.h"
 
 #include <cstddef>
 #include <cstring>
@@ -49,45 +50,23 @@ void ExpectSlots(const std::vector<SlotCase>& cases)
         EXPECT_EQ(slotCase.slot, slotCase.expected) << slotCase.name;
 }
 
-TEST(SlotOrder, ImportSinkAndExtension)
+// The host's objects: every method at the slot the host's table gives it.
+TEST(SlotOrder, HostMethodsStandAtTheSlotsOfTheHostsTable)
 {
-    using S = IImportSink;
-    using E = ISinkExtension;
-    // clang-format off
-    ExpectSlots({
-        SLOT(S::GetValueParserFactory, 0), SLOT(S::BeginFile, 1),
-        SLOT(S::SetFileResult, 2), SLOT(S::ReportWarning, 4), SLOT(S::ReportError, 5),
-        SLOT(S::SetProgress, 6), SLOT(S::GetExtension, 7), SLOT(S::AddPoint, 8),
-        SLOT(S::SetNorthing, 9), SLOT(S::SetEasting, 10), SLOT(S::SetElevation, 11),
-        SLOT(S::SetPlanType, 12), SLOT(S::SetHeightType, 13), SLOT(S::SetPointCode, 16),
-        SLOT(S::SetStation, 17), SLOT(S::SetDate, 20), SLOT(S::SetInstrumentHeight, 21),
-        SLOT(S::SetTargetPoint, 24), SLOT(S::SetPressure, 25),
-        SLOT(S::SetDryTemperature, 26), SLOT(S::SetZenithAngle, 28),
-        SLOT(S::SetHorizontalAngle, 29), SLOT(S::SetTargetHeight, 30),
-        SLOT(S::SetSlopeDistance, 31), SLOT(S::SetFace, 33), SLOT(E::SetDescription, 38),
-        SLOT(E::SetObservationTime, 39), SLOT(E::AddImageNote, 40)});
-    // clang-format on
+#define LANDXML_SLOT_CASE(name, Interface, slot, argument, answer) SLOT(Interface::name, slot),
+    ExpectSlots({LANDXML_HOST_METHODS(LANDXML_SLOT_CASE, LANDXML_SLOT_CASE)});
+#undef LANDXML_SLOT_CASE
 }
 
-TEST(SlotOrder, ParsersEnumeratorsSettingsAndPropertyList)
+// What the host calls of the plug-in's objects.
+TEST(SlotOrder, ComboItemsAndTheController)
 {
-    using F = IValueParserFactory;
-    using Paths = IEnumerator<const WideChar*>;
     using Items = IEnumerator<IComboItem*>;
-    using View = IPropertyListView;
     using Controller = IPropertyListViewController;
     // clang-format off
     ExpectSlots({
-        SLOT(F::AddRef, 0), SLOT(F::Release, 1), SLOT(F::GetAngleParser, 2),
-        SLOT(F::GetDistanceParser, 3), SLOT(F::GetPressureParser, 4),
-        SLOT(F::GetTemperatureParser, 5), SLOT(IValueParser::AddRef, 0),
-        SLOT(IValueParser::Release, 1), SLOT(IValueParser::Parse, 2),
-        SLOT(Paths::HasCurrent, 0), SLOT(Paths::MoveNext, 1), SLOT(Paths::GetCurrent, 2),
-        SLOT(Paths::Reset, 3), SLOT(Items::HasCurrent, 0), SLOT(Items::MoveNext, 1),
-        SLOT(Items::GetCurrent, 2), SLOT(Items::Reset, 3),
-        SLOT(ISettingsReader::ReadInt, 1), SLOT(ISettingsWriter::WriteInt, 1),
-        SLOT(View::AddCategory, 0), SLOT(View::AddComboProperty, 2),
-        SLOT(View::GetComboValue, 6), SLOT(IComboItem::AddRef, 0),
+        SLOT(Items::HasCurrent, 0), SLOT(Items::MoveNext, 1),
+        SLOT(Items::GetCurrent, 2), SLOT(Items::Reset, 3), SLOT(IComboItem::AddRef, 0),
         SLOT(IComboItem::Release, 1), SLOT(IComboItem::GetId, 2),
         SLOT(IComboItem::GetText, 3), SLOT(Controller::FillPropertyList, 0),
         SLOT(Controller::CanApply, 1), SLOT(Controller::CanClose, 2),

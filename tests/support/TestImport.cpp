@@ -1,8 +1,9 @@
 #include "tests/support/TestImport.h"
 
-#include "fuzz/Targets.h"
+#include "tools/host/ImportRuns.h"
 #include "tools/host/Text.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -30,11 +31,11 @@ std::vector<std::string> ImportPaths(const std::vector<std::filesystem::path>& p
                                      const std::filesystem::path& folder,
                                      const ImportOptions& options)
 {
-    Fuzzing::DocumentChoices choices;
+    Host::DocumentChoices choices;
     choices.host = options.host;
     choices.considerPrismConstant = options.considerPrismConstant;
     choices.longestText = std::numeric_limits<std::size_t>::max();
-    Fuzzing::ImportRun run = Fuzzing::ImportPaths(paths, choices);
+    Host::ImportRun run = Host::ImportPaths(paths, choices);
     EXPECT_FALSE(run.errorLeft) << run.error;
     EXPECT_TRUE(run.findings.empty()) << (run.findings.empty() ? "" : run.findings.front());
 
@@ -98,6 +99,14 @@ std::string JoinLines(const std::vector<std::string>& lines)
         text += '\n';
     }
     return text;
+}
+
+std::filesystem::path RealDataFolder()
+{
+    if (const char* chosen = std::getenv("LANDXML_REAL_DATA"))
+        return std::filesystem::u8path(chosen);
+    return (std::filesystem::path(LANDXML_SOURCE_DIR) / ".." / "shared" / "real-landxml")
+        .lexically_normal();
 }
 
 std::string LandXml(const std::string& body, const std::string& version,

@@ -5,7 +5,7 @@
 // Folder names in the lines are replaced by "<dir>" so that traces do not depend on where the
 // tests run.
 
-#include "tests/support/Files.h"
+#include "tools/host/Files.h"
 #include "tools/host/Host.h"
 
 #include <filesystem>
@@ -14,6 +14,10 @@
 
 namespace Testing
 {
+
+// The file helpers the tests share with fuzzing, under the tests' names.
+using Host::ReadBytes;
+using Host::TempFolder;
 
 struct ImportOptions
 {
@@ -41,6 +45,11 @@ std::vector<std::string> SinkCalls(const std::vector<std::string>& lines);
 std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines,
                                            const std::string& prefix);
 std::string JoinLines(const std::vector<std::string>& lines);
+
+// The real LandXML files written by other software, which the repository does not hold: the
+// folder LANDXML_REAL_DATA names, else ../shared/real-landxml beside the source tree. Looked up
+// when a test runs; tests that need it skip when it is not there.
+std::filesystem::path RealDataFolder();
 
 // A LandXML 1.2 document around body (declaration, root element with version).
 std::string LandXml(const std::string& body, const std::string& version = "1.2",

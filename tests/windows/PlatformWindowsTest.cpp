@@ -331,3 +331,23 @@ TEST_F(PathExists, FindsFilesAndFoldersOnly)
 }
 
 } // namespace
+
+TEST(SystemErrorText, GivesTheSystemsMessageWithoutItsLineBreak)
+{
+    // Under LC_ALL=ru_RU.UTF-8 Wine answers in Russian; the neutral language takes the user's.
+    const std::int32_t withText[] = {static_cast<std::int32_t>(0x8007000E),
+                                     static_cast<std::int32_t>(0x80004005),
+                                     static_cast<std::int32_t>(0x80070057)};
+    for (const std::int32_t code : withText)
+    {
+        wchar_t text[512];
+        ASSERT_TRUE(Platform::SystemErrorText(code, text, 512)) << std::hex << code;
+        const std::size_t length = std::wcslen(text);
+        EXPECT_GT(length, 0u) << std::hex << code;
+        EXPECT_TRUE(text[length - 1] != L'\n' && text[length - 1] != L'\r') << std::hex << code;
+    }
+    wchar_t text[512];
+    EXPECT_FALSE(Platform::SystemErrorText(static_cast<std::int32_t>(0xE0DE0001), text, 512))
+        << "a code of no system component";
+    EXPECT_FALSE(Platform::SystemErrorText(static_cast<std::int32_t>(0x8007000E), text, 0));
+}

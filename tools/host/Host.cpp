@@ -1,5 +1,7 @@
 #include "tools/host/Host.h"
 
+#include "tools/host/HostLibrary.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -75,63 +77,20 @@ std::u16string_view ViewOf(const WideChar* text)
     return {reinterpret_cast<const char16_t*>(text), length};
 }
 
+// How misuse reports name an object: "distance parser", "factory".
+std::string Described(Object kind)
+{
+    return kind == Object::Factory ? std::string("factory") : std::string(NameOf(kind)) + " parser";
+}
+
 } // namespace
 
 const char* NameOf(Object object)
 {
     static const char* const names[] = {"",         "extension",   "factory", "distance", "angle",
-                                        "pressure", "temperature", "paths",   "settings"};
-    static_assert(std::size(names) == static_cast<std::size_t>(Object::Settings) + 1);
+                                        "pressure", "temperature", "paths",   "settings", "view"};
+    static_assert(std::size(names) == static_cast<std::size_t>(Object::View) + 1);
     return names[static_cast<std::size_t>(object)];
-}
-
-const char* NameOf(Method method)
-{
-    static const char* const names[] = {
-        "GetValueParserFactory",
-        "BeginFile",
-        "SetFileResult",
-        "ReportWarning",
-        "ReportError",
-        "SetProgress",
-        "GetExtension",
-        "AddPoint",
-        "SetNorthing",
-        "SetEasting",
-        "SetElevation",
-        "SetPlanType",
-        "SetHeightType",
-        "SetPointCode",
-        "SetStation",
-        "SetDate",
-        "SetInstrumentHeight",
-        "SetTargetPoint",
-        "SetPressure",
-        "SetDryTemperature",
-        "SetZenithAngle",
-        "SetHorizontalAngle",
-        "SetTargetHeight",
-        "SetSlopeDistance",
-        "SetFace",
-        "SetDescription",
-        "SetObservationTime",
-        "AddImageNote",
-        "AddRef",
-        "Release",
-        "GetAngleParser",
-        "GetDistanceParser",
-        "GetPressureParser",
-        "GetTemperatureParser",
-        "Parse",
-        "HasCurrent",
-        "MoveNext",
-        "GetCurrent",
-        "Reset",
-        "ReadInt",
-        "WriteInt",
-    };
-    static_assert(std::size(names) == kMethodCount);
-    return names[static_cast<std::size_t>(method)];
 }
 
 bool ParseDecimal(std::u16string_view text, double& value)
@@ -193,25 +152,19 @@ bool ParseAngle(std::u16string_view text, int unitCode, double& value)
     return true;
 }
 
-ValueParser::ValueParser(Sink& owner, Object parserKind, int unit)
-    : host(owner), kind(parserKind), unitCode(unit)
-{
-}
-
-void ValueParser::AddRef()
+template <typename Interface> void Counted<Interface>::AddRef()
 {
     ++references;
     host.Tell({kind, Method::AddRef});
 }
 
-bool ValueParser::Release()
+template <typename Interface> bool Counted<Interface>::Release()
 {
     bool destroyed = false;
     {
         const HostWork work(host.observer);
         if (references <= 0)
-            host.ReportMisuse(std::string(NameOf(kind)) + " parser released after its last "
-                                                          "reference");
+            host.ReportMisuse(Described(kind) + " released after its last reference");
         else if (--references == 0)
         {
             host.ObjectDestroyed();
@@ -222,16 +175,29 @@ bool ValueParser::Release()
     return destroyed;
 }
 
+template <typename Interface> void Counted<Interface>::CheckAlive(const char* what)
+{
+    if (references <= 0)
+        host.ReportMisuse(Described(kind) + " " + what + " after its last reference");
+}
+
+template class Counted<Plugin::IValueParser>;
+template class Counted<Plugin::IValueParserFactory>;
+
+ValueParser::ValueParser(Sink& owner, Object parserKind, int unit)
+    : Counted(owner, parserKind), unitCode(unit)
+{
+}
+
 bool ValueParser::Parse(const WideChar* text, double* value)
 {
     double parsed = 0.0;
     bool accepted = false;
     {
         const HostWork work(host.observer);
-        if (references <= 0)
-            host.ReportMisuse(std::string(NameOf(kind)) + " parser used after its last reference");
+        CheckAlive("used");
         if (value == nullptr)
-            host.ReportMisuse(std::string(NameOf(kind)) + ".Parse without a place for the value");
+            host.ReportMisuse(Described(kind) + ".Parse without a place for the value");
         else if (host.options.anyTextIsOne)
         {
             accepted = true;
@@ -248,37 +214,13 @@ bool ValueParser::Parse(const WideChar* text, double* value)
     return accepted;
 }
 
-void ParserFactory::AddRef()
-{
-    ++references;
-    host.Tell({Object::Factory, Method::AddRef});
-}
-
-bool ParserFactory::Release()
-{
-    bool destroyed = false;
-    {
-        const HostWork work(host.observer);
-        if (references <= 0)
-            host.ReportMisuse("factory released after its last reference");
-        else if (--references == 0)
-        {
-            host.ObjectDestroyed();
-            destroyed = true;
-        }
-    }
-    host.Tell({Object::Factory, Method::Release});
-    return destroyed;
-}
-
-Plugin::IValueParser* ParserFactory::Make(Method method, Object kind, int unitCode)
+Plugin::IValueParser* ParserFactory::Make(Method method, Object parserKind, int unitCode)
 {
     Plugin::IValueParser* parser = nullptr;
     {
         const HostWork work(host.observer);
-        if (references <= 0)
-            host.ReportMisuse("factory used after its last reference");
-        parser = host.AddParser(kind, unitCode);
+        CheckAlive("used");
+        parser = host.AddParser(parserKind, unitCode);
     }
     host.Tell({Object::Factory, method, nullptr, 0.0, unitCode});
     return parser;
@@ -345,26 +287,6 @@ Plugin::IValueParserFactory* Sink::GetValueParserFactory()
     return factories.back().get();
 }
 
-void Sink::BeginFile(const WideChar* path)
-{
-    Tell(Method::BeginFile, path);
-}
-
-void Sink::SetFileResult(int result)
-{
-    Tell(Method::SetFileResult, result);
-}
-
-void Sink::ReportWarning(const WideChar* text)
-{
-    Tell(Method::ReportWarning, text);
-}
-
-void Sink::ReportError(const WideChar* text)
-{
-    Tell(Method::ReportError, text);
-}
-
 void Sink::SetProgress(float percent)
 {
     Tell(Method::SetProgress, static_cast<double>(percent));
@@ -379,96 +301,6 @@ Plugin::ISinkExtension* Sink::GetExtension(int kind)
         extension = &observationExtension;
     Tell({Object::Sink, Method::GetExtension, nullptr, 0.0, kind, extension != nullptr});
     return extension;
-}
-
-void Sink::AddPoint(const WideChar* name)
-{
-    Tell(Method::AddPoint, name);
-}
-
-void Sink::SetNorthing(double value)
-{
-    Tell(Method::SetNorthing, value);
-}
-
-void Sink::SetEasting(double value)
-{
-    Tell(Method::SetEasting, value);
-}
-
-void Sink::SetElevation(double value)
-{
-    Tell(Method::SetElevation, value);
-}
-
-void Sink::SetPlanType(int type)
-{
-    Tell(Method::SetPlanType, type);
-}
-
-void Sink::SetHeightType(int type)
-{
-    Tell(Method::SetHeightType, type);
-}
-
-void Sink::SetPointCode(const WideChar* code)
-{
-    Tell(Method::SetPointCode, code);
-}
-
-void Sink::SetStation(const WideChar* name)
-{
-    Tell(Method::SetStation, name);
-}
-
-void Sink::SetDate(const WideChar* date)
-{
-    Tell(Method::SetDate, date);
-}
-
-void Sink::SetInstrumentHeight(double value)
-{
-    Tell(Method::SetInstrumentHeight, value);
-}
-
-void Sink::SetTargetPoint(const WideChar* name)
-{
-    Tell(Method::SetTargetPoint, name);
-}
-
-void Sink::SetPressure(double value)
-{
-    Tell(Method::SetPressure, value);
-}
-
-void Sink::SetDryTemperature(double value)
-{
-    Tell(Method::SetDryTemperature, value);
-}
-
-void Sink::SetZenithAngle(double value)
-{
-    Tell(Method::SetZenithAngle, value);
-}
-
-void Sink::SetHorizontalAngle(double value)
-{
-    Tell(Method::SetHorizontalAngle, value);
-}
-
-void Sink::SetTargetHeight(double value)
-{
-    Tell(Method::SetTargetHeight, value);
-}
-
-void Sink::SetSlopeDistance(double value)
-{
-    Tell(Method::SetSlopeDistance, value);
-}
-
-void Sink::SetFace(int face)
-{
-    Tell(Method::SetFace, face);
 }
 
 void PathList::Tell(const Event& event)
@@ -514,11 +346,74 @@ int SettingsStore::ReadInt(const WideChar* key, int defaultValue)
 
 bool SettingsStore::WriteInt(const WideChar* key, int newValue)
 {
-    hasValue = true;
-    value = newValue;
+    if (writeResult)
+    {
+        hasValue = true;
+        value = newValue;
+    }
     if (observer != nullptr)
-        observer->Observe({Object::Settings, Method::WriteInt, key, 0.0, newValue, true});
+        observer->Observe({Object::Settings, Method::WriteInt, key, 0.0, newValue, writeResult});
+    return writeResult;
+}
+
+void PropertyListView::Tell(const Event& event)
+{
+    if (observer != nullptr)
+        observer->Observe(event);
+}
+
+void PropertyListView::AddCategory(const WideChar* caption)
+{
+    Tell({Object::View, Method::AddCategory, caption});
+}
+
+bool PropertyListView::AddComboProperty(int id, bool flag, const WideChar* label,
+                                        Plugin::IEnumerator<Plugin::IComboItem*>* list,
+                                        int selectedId)
+{
+    if (observer != nullptr)
+    {
+        const HostWork work(*observer);
+        ReadItems(*list);
+    }
+    else
+    {
+        ReadItems(*list);
+    }
+    Tell({Object::View, Method::AddComboProperty, label, 0.0, id, true, selectedId, flag});
     return true;
+}
+
+void PropertyListView::ReadItems(Plugin::IEnumerator<Plugin::IComboItem*>& list)
+{
+    items.clear();
+    for (; list.HasCurrent(); list.MoveNext())
+    {
+        Plugin::IComboItem* item = list.GetCurrent();
+        item->AddRef();
+        Plugin::BSTR text = item->GetText();
+        items.push_back({item->GetId(), std::u16string(ViewOf(text))});
+        FreeBstr(text);
+        if (keepItems)
+            kept.push_back(item);
+        else if (item->Release())
+            misuse.push_back("combo item " + std::to_string(items.back().id) +
+                             " ended with the view's release: its list held no reference");
+    }
+    list.MoveNext();
+    if (list.HasCurrent() || list.GetCurrent() != nullptr)
+        misuse.push_back("the combo items do not stay at their end");
+    list.Reset();
+    if (!items.empty() && (!list.HasCurrent() || list.GetCurrent() == nullptr ||
+                           list.GetCurrent()->GetId() != items.front().id))
+        misuse.push_back("the combo items do not start again after Reset");
+}
+
+void PropertyListView::GetComboValue(int id, int* value)
+{
+    const int given = *value;
+    *value = chosen;
+    Tell({Object::View, Method::GetComboValue, nullptr, 0.0, id, chosen, given});
 }
 
 } // namespace Host

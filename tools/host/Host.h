@@ -1,13 +1,14 @@
 #pragma once
 
 // The host: one implementation of every object the plug-in calls (the import sink with its two
-// extensions, the value parser factory and its parsers, the path list, the settings store),
-// written against the public tables only. It answers each call the way the host application
-// would and tells an observer about it; what differs between the tools that drive the plug-in
-// (recording a trace, checking the calling rules while fuzzing, counting for the benchmark) is
-// in their observers.
+// extensions, the value parser factory and its parsers, the path list, the settings store, the
+// property list), written against the public tables only. It answers each call the way the host
+// application would and tells an observer about it; what differs between the tools that drive
+// the plug-in (recording a trace, checking the calling rules, counting for the benchmark, making
+// a call fail) is in their observers.
 
 #include "plugin/HostInterfaces.h"
+#include "tools/host/Methods.h"
 
 #include <cstdint>
 #include <memory>
@@ -33,67 +34,14 @@ enum class Object : std::uint8_t
     TemperatureParser,
     Paths,
     Settings,
+    View,
 };
 
-// The operations of the host's objects.
-enum class Method : std::uint8_t
-{
-    // the sink
-    GetValueParserFactory,
-    BeginFile,
-    SetFileResult,
-    ReportWarning,
-    ReportError,
-    SetProgress,
-    GetExtension,
-    AddPoint,
-    SetNorthing,
-    SetEasting,
-    SetElevation,
-    SetPlanType,
-    SetHeightType,
-    SetPointCode,
-    SetStation,
-    SetDate,
-    SetInstrumentHeight,
-    SetTargetPoint,
-    SetPressure,
-    SetDryTemperature,
-    SetZenithAngle,
-    SetHorizontalAngle,
-    SetTargetHeight,
-    SetSlopeDistance,
-    SetFace,
-    // the extensions
-    SetDescription,
-    SetObservationTime,
-    AddImageNote,
-    // the factory and the parsers
-    AddRef,
-    Release,
-    GetAngleParser,
-    GetDistanceParser,
-    GetPressureParser,
-    GetTemperatureParser,
-    Parse,
-    // the path list
-    HasCurrent,
-    MoveNext,
-    GetCurrent,
-    Reset,
-    // the settings store
-    ReadInt,
-    WriteInt,
-};
-constexpr std::size_t kMethodCount = static_cast<std::size_t>(Method::WriteInt) + 1;
-
-// The names a trace gives them: "" for the sink, "extension", "factory", "distance", ...;
-// "GetValueParserFactory", "BeginFile", ...
+// The names a trace gives them: "" for the sink, "extension", "factory", "distance", ...
 const char* NameOf(Object object);
-const char* NameOf(Method method);
 
 // One call on a host object, once the host has answered it. Texts are the plug-in's own, valid
-// during the call only.
+// during the call only. Which fields a method fills is its Argument and Answer in Methods.h.
 struct Event
 {
     Object object;
@@ -101,7 +49,9 @@ struct Event
     const WideChar* text = nullptr; // the text argument or setting key; GetCurrent's answer
     double number = 0.0;            // the number argument (SetProgress's too); Parse's value
     int integer = 0;                // the int argument; for extension calls, the extension's kind
-    int result = 0; // Parse, GetExtension, HasCurrent, WriteInt: 1 or 0; ReadInt: the value
+    int result = 0;    // a yes-or-no answer as 1 or 0; ReadInt's and GetComboValue's value
+    int second = 0;    // AddComboProperty's selected id; GetComboValue's value as it came in
+    bool flag = false; // AddComboProperty's flag
 };
 
 class Observer
@@ -109,8 +59,8 @@ class Observer
 public:
     virtual void Observe(const Event& event) = 0;
     // The host's own work in a call that does more than answer it (handing out an object,
-    // parsing a number) runs between these two, before the call is observed: a fuzzing observer
-    // keeps the host's allocations apart from the plug-in's.
+    // parsing a number, reading combo items) runs between these two, before the call is
+    // observed: a fuzzing observer keeps the host's allocations apart from the plug-in's.
     virtual void HostWorkBegins() {}
     virtual void HostWorkEnds() {}
 
@@ -133,38 +83,51 @@ bool ParseAngle(std::u16string_view text, int unitCode, double& value);
 
 class Sink;
 
-class ValueParser final : public Plugin::IValueParser
+// The reference count of a host object the plug-in holds, made with one reference for it. A
+// release too many is noted as misuse instead of destroying anything; the last release takes the
+// object off the host's live objects (the host keeps its memory until the host itself goes).
+template <typename Interface> class Counted : public Interface
+{
+public:
+    void AddRef() final;
+    bool Release() final;
+
+protected:
+    Counted(Sink& owner, Object objectKind) : host(owner), kind(objectKind) {}
+    ~Counted() = default;
+    // Notes misuse when the object is used (for what) after its last reference.
+    void CheckAlive(const char* what);
+
+    Sink& host;
+    const Object kind;
+
+private:
+    int references = 1;
+};
+
+class ValueParser final : public Counted<Plugin::IValueParser>
 {
 public:
     ValueParser(Sink& host, Object kind, int unitCode);
 
-    void AddRef() override;
-    bool Release() override;
     bool Parse(const WideChar* text, double* value) override;
 
 private:
-    Sink& host;
-    Object kind;
     int unitCode;
-    int references = 1;
 };
 
-class ParserFactory final : public Plugin::IValueParserFactory
+class ParserFactory final : public Counted<Plugin::IValueParserFactory>
 {
 public:
-    explicit ParserFactory(Sink& owner) : host(owner) {}
+    explicit ParserFactory(Sink& owner) : Counted(owner, Object::Factory) {}
 
-    void AddRef() override;
-    bool Release() override;
     Plugin::IValueParser* GetAngleParser(int unitCode) override;
     Plugin::IValueParser* GetDistanceParser(int unitCode) override;
     Plugin::IValueParser* GetPressureParser(int unitCode) override;
     Plugin::IValueParser* GetTemperatureParser(int unitCode) override;
 
 private:
-    Plugin::IValueParser* Make(Method method, Object kind, int unitCode);
-    Sink& host;
-    int references = 1;
+    Plugin::IValueParser* Make(Method method, Object parserKind, int unitCode);
 };
 
 // One of the sink's two extensions; its calls reach the sink's observer with its kind.
@@ -182,6 +145,11 @@ private:
     int kind;
 };
 
+// The C++ type of a TOLD method's one argument, by its Argument in Methods.h.
+using ParameterOfText = const WideChar*;
+using ParameterOfNumber = double;
+using ParameterOfInteger = int;
+
 class Sink final : public Plugin::IImportSink
 {
 public:
@@ -191,50 +159,63 @@ public:
     Sink& operator=(const Sink&) = delete;
 
     Plugin::IValueParserFactory* GetValueParserFactory() override;
-    void BeginFile(const WideChar* path) override;
-    void SetFileResult(int result) override;
-    void ReportWarning(const WideChar* text) override;
-    void ReportError(const WideChar* text) override;
     void SetProgress(float percent) override;
     Plugin::ISinkExtension* GetExtension(int kind) override;
-    void AddPoint(const WideChar* name) override;
-    void SetNorthing(double value) override;
-    void SetEasting(double value) override;
-    void SetElevation(double value) override;
-    void SetPlanType(int type) override;
-    void SetHeightType(int type) override;
-    void SetPointCode(const WideChar* code) override;
-    void SetStation(const WideChar* name) override;
-    void SetDate(const WideChar* date) override;
-    void SetInstrumentHeight(double value) override;
-    void SetTargetPoint(const WideChar* name) override;
-    void SetPressure(double value) override;
-    void SetDryTemperature(double value) override;
-    void SetZenithAngle(double value) override;
-    void SetHorizontalAngle(double value) override;
-    void SetTargetHeight(double value) override;
-    void SetSlopeDistance(double value) override;
-    void SetFace(int face) override;
+    // Every other call only tells the observer.
+#define LANDXML_SINK_OWN(name, Interface, slot, argument, answer)
+#define LANDXML_SINK_TOLD(name, Interface, slot, argument, answer)                                 \
+    void name(ParameterOf##argument value) override                                                \
+    {                                                                                              \
+        Tell(Method::name, value);                                                                 \
+    }
+    LANDXML_HOST_METHODS(LANDXML_SINK_OWN, LANDXML_SINK_TOLD)
+#undef LANDXML_SINK_OWN
+#undef LANDXML_SINK_TOLD
 
     // Host objects handed out and not yet released to zero; 0 after a clean import. The host
     // keeps every object until it is destroyed itself, so that a release too many is caught as
     // misuse instead of touching freed memory.
-    int LiveObjects() const { return liveObjects; }
+    int LiveObjects() const
+    {
+        return liveObjects;
+    }
     // Releases of objects already at zero, and other misuse of the host's objects.
-    const std::vector<std::string>& Misuse() const { return misuse; }
+    const std::vector<std::string>& Misuse() const
+    {
+        return misuse;
+    }
 
 private:
+    template <typename Interface> friend class Counted;
     friend class ValueParser;
     friend class ParserFactory;
     friend class Extension;
 
     Plugin::IValueParser* AddParser(Object kind, int unitCode);
-    void ObjectDestroyed() { --liveObjects; }
-    void ReportMisuse(std::string what) { misuse.push_back(std::move(what)); }
-    void Tell(const Event& event) { observer.Observe(event); }
-    void Tell(Method method, const WideChar* text) { Tell({Object::Sink, method, text}); }
-    void Tell(Method method, double number) { Tell({Object::Sink, method, nullptr, number}); }
-    void Tell(Method method, int integer) { Tell({Object::Sink, method, nullptr, 0.0, integer}); }
+    void ObjectDestroyed()
+    {
+        --liveObjects;
+    }
+    void ReportMisuse(std::string what)
+    {
+        misuse.push_back(std::move(what));
+    }
+    void Tell(const Event& event)
+    {
+        observer.Observe(event);
+    }
+    void Tell(Method method, const WideChar* text)
+    {
+        Tell({Object::Sink, method, text});
+    }
+    void Tell(Method method, double number)
+    {
+        Tell({Object::Sink, method, nullptr, number});
+    }
+    void Tell(Method method, int integer)
+    {
+        Tell({Object::Sink, method, nullptr, 0.0, integer});
+    }
 
     Observer& observer;
     HostOptions options;
@@ -268,7 +249,8 @@ private:
 };
 
 // The host's settings store: one integer per key, or none; its calls are observed when an
-// observer is given.
+// observer is given. A write stores the value and answers writeResult; a store that refuses
+// (writeResult false) keeps what it held.
 class SettingsStore final : public Plugin::ISettingsReader, public Plugin::ISettingsWriter
 {
 public:
@@ -279,9 +261,49 @@ public:
 
     bool hasValue = false;
     int value = 0;
+    bool writeResult = true;
 
 private:
     Observer* observer;
+};
+
+// The host's property list. It shows what the plug-in adds, answers GetComboValue with chosen,
+// and reads a combo's items as the host fills its box: each item's id and text, holding a
+// reference while it reads the item (or keeping it, with keepItems); then once past the end and
+// once more after a Reset. An item that its list did not hold, a list that does not stay at its
+// end or does not start again is misuse. Its calls are observed when an observer is given;
+// reading the items is the host's own work.
+class PropertyListView final : public Plugin::IPropertyListView
+{
+public:
+    explicit PropertyListView(Observer* watcher = nullptr) : observer(watcher) {}
+
+    void AddCategory(const WideChar* caption) override;
+    bool AddComboProperty(int id, bool flag, const WideChar* label,
+                          Plugin::IEnumerator<Plugin::IComboItem*>* items, int selectedId) override;
+    void GetComboValue(int id, int* value) override;
+
+    struct Item
+    {
+        int id;
+        std::u16string text;
+    };
+    // The items of the last combo property, in the list's order.
+    const std::vector<Item>& Items() const { return items; }
+    const std::vector<std::string>& Misuse() const { return misuse; }
+
+    int chosen = 1;
+    bool keepItems = false;
+    // The items kept with a reference of the view's (keepItems); whoever holds the view releases
+    // them.
+    std::vector<Plugin::IComboItem*> kept;
+
+private:
+    void ReadItems(Plugin::IEnumerator<Plugin::IComboItem*>& list);
+    void Tell(const Event& event);
+    Observer* observer;
+    std::vector<Item> items;
+    std::vector<std::string> misuse;
 };
 
 } // namespace Host

@@ -12,77 +12,6 @@ namespace Host
 namespace
 {
 
-enum class Argument
-{
-    None,
-    Text,
-    Number,
-    Integer,
-    KeyAndInteger,
-};
-
-enum class Answer
-{
-    None,
-    ExtensionOrNull,
-    NumberOrFalse,
-    Flag,
-    TextOrNull,
-    Integer,
-};
-
-// What a trace shows of each method's arguments and answer, by Method, in its order.
-struct Shape
-{
-    Argument argument;
-    Answer answer = Answer::None;
-};
-
-constexpr Shape kShapes[] = {
-    {Argument::None},                             // GetValueParserFactory
-    {Argument::Text},                             // BeginFile
-    {Argument::Integer},                          // SetFileResult
-    {Argument::Text},                             // ReportWarning
-    {Argument::Text},                             // ReportError
-    {Argument::Number},                           // SetProgress
-    {Argument::Integer, Answer::ExtensionOrNull}, // GetExtension
-    {Argument::Text},                             // AddPoint
-    {Argument::Number},                           // SetNorthing
-    {Argument::Number},                           // SetEasting
-    {Argument::Number},                           // SetElevation
-    {Argument::Integer},                          // SetPlanType
-    {Argument::Integer},                          // SetHeightType
-    {Argument::Text},                             // SetPointCode
-    {Argument::Text},                             // SetStation
-    {Argument::Text},                             // SetDate
-    {Argument::Number},                           // SetInstrumentHeight
-    {Argument::Text},                             // SetTargetPoint
-    {Argument::Number},                           // SetPressure
-    {Argument::Number},                           // SetDryTemperature
-    {Argument::Number},                           // SetZenithAngle
-    {Argument::Number},                           // SetHorizontalAngle
-    {Argument::Number},                           // SetTargetHeight
-    {Argument::Number},                           // SetSlopeDistance
-    {Argument::Integer},                          // SetFace
-    {Argument::Text},                             // SetDescription
-    {Argument::Text},                             // SetObservationTime
-    {Argument::Text},                             // AddImageNote
-    {Argument::None},                             // AddRef
-    {Argument::None},                             // Release
-    {Argument::Integer},                          // GetAngleParser
-    {Argument::Integer},                          // GetDistanceParser
-    {Argument::Integer},                          // GetPressureParser
-    {Argument::Integer},                          // GetTemperatureParser
-    {Argument::Text, Answer::NumberOrFalse},      // Parse
-    {Argument::None, Answer::Flag},               // HasCurrent
-    {Argument::None},                             // MoveNext
-    {Argument::None, Answer::TextOrNull},         // GetCurrent
-    {Argument::None},                             // Reset
-    {Argument::KeyAndInteger, Answer::Integer},   // ReadInt
-    {Argument::KeyAndInteger, Answer::Flag},      // WriteInt
-};
-static_assert(std::size(kShapes) == kMethodCount, "one shape per method");
-
 void AppendNumber(std::string& out, double value)
 {
     if (std::isnan(value))
@@ -174,6 +103,15 @@ std::string FirstText(const Call& call)
     return std::string();
 }
 
+std::optional<double> FirstNumber(const Call& call)
+{
+    if (!call.arguments.empty())
+        if (const auto* number = std::get_if<double>(&call.arguments.front()))
+            if (std::isfinite(*number))
+                return *number;
+    return std::nullopt;
+}
+
 std::string FormatCall(const Call& call)
 {
     std::string line;
@@ -213,10 +151,10 @@ Value Recorder::TextOf(const WideChar* text) const
 
 void Recorder::Observe(const Event& event)
 {
-    const Shape& shape = kShapes[static_cast<std::size_t>(event.method)];
+    const MethodShape& shape = ShapeOf(event.method);
     Call call;
     call.object = NameOf(event.object);
-    call.method = NameOf(event.method);
+    call.method = shape.name;
     switch (shape.argument)
     {
     case Argument::None:
@@ -232,6 +170,12 @@ void Recorder::Observe(const Event& event)
         break;
     case Argument::KeyAndInteger:
         call.arguments = {TextOf(event.text), event.integer};
+        break;
+    case Argument::TwoIntegers:
+        call.arguments = {event.integer, event.second};
+        break;
+    case Argument::ComboProperty:
+        call.arguments = {event.integer, event.flag, TextOf(event.text), event.second};
         break;
     }
     call.hasResult = shape.answer != Answer::None;

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <limits>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -39,6 +40,8 @@ struct Call
 std::string FormatCall(const Call& call);
 // The call's first argument as UTF-8 when it is a text (a name, a code, a path); else empty.
 std::string FirstText(const Call& call);
+// The call's first argument when it is a finite number (a coordinate, an angle); else none.
+std::optional<double> FirstNumber(const Call& call);
 
 class Recorder final : public Observer
 {

@@ -2,7 +2,8 @@
 
 // Texts on the host's side: the plug-in's UTF-16 texts as UTF-8 for output, UTF-8 from command
 // lines and files as the host's text type, and paths as a host hands them over. The one
-// converter between the two encodings for the probe, the tests, fuzzing and the benchmark.
+// converter between the two encodings for the probe, the tests, fuzzing and the benchmark; its
+// encoder is the platform layer's.
 
 #include "plugin/HostInterfaces.h"
 

@@ -2,16 +2,11 @@
 # ("|" between folders; a folder that is absent is passed over), the points and raw
 # observations the host received and those the summary lists as not imported must add up to
 # what the document holds: a rule of the plug-in that the probe restates wrongly, or a reason
-# it gives twice or not at all, breaks the sum.
+# it gives twice or not at all, breaks the sum. And every example of the checks names the line
+# of its element: the probe located each host call it reports in its reading of the document.
 #   cmake -DPROBE=... [-DEMULATOR=...] -DFOLDERS=a|b -DOUTPUT=... -P CheckSummaries.cmake
 
-# Under Wine the paths are handed over in Windows form, as a Windows host would.
-function(host_path path variable)
-    if(EMULATOR)
-        string(REPLACE "/" "\\" path "Z:${path}")
-    endif()
-    set(${variable} ${path} PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/HostPath.cmake)
 
 host_path(${OUTPUT} output)
 set(arguments --summary --format jsonl --output ${output})
@@ -65,6 +60,21 @@ foreach(line IN LISTS lines)
                 "not imported, but the document holds ${held}\n")
         endif()
     endforeach()
+    string(JSON findings LENGTH "${line}" checks)
+    if(findings GREATER 0)
+        math(EXPR last "${findings} - 1")
+        foreach(i RANGE ${last})
+            string(JSON examples LENGTH "${line}" checks ${i} examples)
+            math(EXPR lastExample "${examples} - 1")
+            foreach(e RANGE ${lastExample})
+                string(JSON lines LENGTH "${line}" checks ${i} examples ${e} lines)
+                if(lines EQUAL 0)
+                    string(JSON text GET "${line}" checks ${i} examples ${e} text)
+                    string(APPEND failures "${file}: no line for ${text}\n")
+                endif()
+            endforeach()
+        endforeach()
+    endif()
     math(EXPR checked "${checked} + 1")
 endforeach()
 if(failures)

@@ -2,10 +2,12 @@
 
 #include "tools/landxml-probe/Paths.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <rapidxml/rapidxml.hpp>
+#include <set>
 #include <string_view>
 
 namespace Probe
@@ -74,10 +76,37 @@ bool IsHeader(std::string_view element)
 constexpr LeftOut::Kind kPoint = LeftOut::Kind::Point;
 constexpr LeftOut::Kind kObservation = LeftOut::Kind::Observation;
 
+// Lines of the document: the in-place tree's names point into the buffer, so an element starts
+// on the line that holds its name.
+class Lines
+{
+public:
+    explicit Lines(const std::vector<char>& buffer) : start(buffer.data())
+    {
+        for (std::size_t i = 0; i < buffer.size(); ++i)
+            if (buffer[i] == '\n')
+                breaks.push_back(i);
+    }
+
+    int Of(const Node* element) const
+    {
+        const auto offset = static_cast<std::size_t>(element->name() - start);
+        return 1 + static_cast<int>(std::lower_bound(breaks.begin(), breaks.end(), offset) -
+                                    breaks.begin());
+    }
+
+private:
+    const char* start;
+    std::vector<std::size_t> breaks; // offsets of the line feeds
+};
+
 class Reader
 {
 public:
-    explicit Reader(DocumentContents& found) : contents(found) {}
+    Reader(DocumentContents& found, const Lines& documentLines)
+        : contents(found), lines(documentLines)
+    {
+    }
 
     void Read(const Node* root)
     {
@@ -86,7 +115,13 @@ public:
                      (std::string_view(version) != "1.0" && std::string_view(version) != "1.1");
         const Node* extension = root->first_node("HexagonLandXML");
         if (extension != nullptr)
+        {
             ReadExtensionPoints(extension);
+            ReadExtensionNumbers(extension);
+        }
+        const Node* firstUnits = root->first_node("Units");
+        if (firstUnits != nullptr)
+            ReadUnitSystem(firstUnits);
         bool planFeaturesSeen = false;
         bool parcelsSeen = false;
         for (const Node* child = root->first_node(); child; child = child->next_sibling())
@@ -155,6 +190,61 @@ private:
         }
     }
 
+    // The extension's numbers, as its first pass reads them: in every Survey, the atmospheric
+    // values and, in each setup, the reflector constants and the images' angles.
+    void ReadExtensionNumbers(const Node* extension)
+    {
+        std::set<std::string> targets;
+        for (const Node* survey = extension->first_node("Survey"); survey;
+             survey = survey->next_sibling("Survey"))
+            for (const Node* child = survey->first_node(); child; child = child->next_sibling())
+            {
+                if (NameIs(child, "TPSCorrection"))
+                {
+                    AddNumber(child, "pressure", "pressure");
+                    AddNumber(child, "temperature", "dryTemperature");
+                    AddNumber(child, "distance", "atmosphericPPM");
+                }
+                else if (NameIs(child, "InstrumentSetup"))
+                    for (const Node* item = child->first_node(); item; item = item->next_sibling())
+                    {
+                        const char* target = Attribute(item, "targetPntRef");
+                        const char* constant = Attribute(item, "reflectorConstant");
+                        if (NameIs(item, "RawObservation") && target != nullptr && *target != 0 &&
+                            constant != nullptr)
+                        {
+                            AddNumber(item, "distance", "reflectorConstant");
+                            if (targets.insert(target).second)
+                                contents.reflectorConstants.push_back(
+                                    {target, constant, lines.Of(item)});
+                        }
+                        else if (NameIs(item, "TPSImage"))
+                        {
+                            AddNumber(item, "angle", "horizAngle");
+                            AddNumber(item, "angle", "zenithAngle");
+                        }
+                    }
+            }
+    }
+
+    void AddNumber(const Node* element, const char* parser, const char* attribute)
+    {
+        if (const char* text = Attribute(element, attribute))
+            contents.numberAttributes.push_back({parser, attribute, text, lines.Of(element)});
+    }
+
+    // The plug-in reads the first Units element's Metric child only.
+    void ReadUnitSystem(const Node* units)
+    {
+        contents.metricUnits = units->first_node("Metric") != nullptr;
+        if (const Node* imperial = units->first_node("Imperial"))
+        {
+            contents.imperialLine = lines.Of(imperial);
+            const char* linear = Attribute(imperial, "linearUnit");
+            contents.imperialLinearUnit = linear != nullptr ? linear : "";
+        }
+    }
+
     void ReadUnits(const Node* units)
     {
         bool metricSeen = false;
@@ -179,6 +269,7 @@ private:
     {
         // Every named child is taken for a point (whatever its element name), as the plug-in
         // does; a nameless one is a point left out only when it is a CgPoint.
+        std::vector<SentPoint> sent;
         for (const Node* point = points->first_node(); point; point = point->next_sibling())
         {
             if (point->type() != rapidxml::node_element)
@@ -203,13 +294,16 @@ private:
             }
             const auto record = subclasses.find(name);
             const bool gnssPhase = record != subclasses.end() && record->second == "GPS phase";
-            const bool sent = gnssPhase ? roleText != "measured" : role == nullptr || control;
-            if (!sent)
+            if (gnssPhase ? roleText != "measured" : role == nullptr || control)
+                sent.push_back({lines.Of(point), point->value()});
+            else
             {
                 const std::string quoted = "\"" + ValidUtf8(role) + "\"";
                 Add("point with role " + quoted, "points with role " + quoted, name, kPoint);
             }
         }
+        // The plug-in sends them from the last to the first.
+        contents.sentPoints.insert(contents.sentPoints.end(), sent.rbegin(), sent.rend());
     }
 
     // The first section of each kind is read: anything in it other than its features is not.
@@ -242,10 +336,30 @@ private:
         }
     }
 
+    // The station of a setup or group, looked up as the plug-in does: among the setups read so
+    // far, by the id, in LandXML 1.2 without a leading "o".
+    void Activate(const Node* element, const char* id)
+    {
+        std::string key = id;
+        if (groupsRead && key.size() >= 2 && key[0] == 'o')
+            key.erase(0, 1);
+        contents.activations.push_back({NameIs(element, "ObservationGroup"), id, key,
+                                        lines.Of(element), stations.count(key) != 0});
+    }
+
     void ReadSetup(const Node* setup)
     {
-        const bool usable =
-            Attribute(setup, "id") != nullptr && Attribute(setup, "stationName") != nullptr;
+        const char* id = Attribute(setup, "id");
+        const char* stationName = Attribute(setup, "stationName");
+        const bool usable = id != nullptr && stationName != nullptr;
+        if (usable)
+        {
+            // The first setup of an id fixes its station.
+            if (stations.insert(id).second && stationNames.insert(stationName).second)
+                contents.stationLines.emplace_back(stationName, lines.Of(setup));
+            AddNumber(setup, "distance", "instrumentHeight");
+            Activate(setup, id);
+        }
         for (const Node* child = setup->first_node(); child; child = child->next_sibling())
         {
             if (!NameIs(child, "RawObservation"))
@@ -262,6 +376,8 @@ private:
     void ReadGroup(const Node* group)
     {
         const bool read = groupsRead && Attribute(group, "id") != nullptr;
+        if (read)
+            Activate(group, Attribute(group, "id"));
         for (const Node* child = group->first_node(); child; child = child->next_sibling())
         {
             if (child->type() != rapidxml::node_element || IsHeader(NameOf(child)))
@@ -293,10 +409,31 @@ private:
         else if (Attribute(target, "name") == nullptr)
             Add("raw observation whose target has no name",
                 "raw observations whose target has no name", nullptr, kObservation);
+        else
+        {
+            SentObservation sent;
+            sent.line = lines.Of(observation);
+            sent.activation = contents.activations.size() - 1;
+            for (const char* name : {"targetHeight", "slopeDistance"})
+                if (Attribute(observation, name) != nullptr)
+                    sent.distanceAttributes.push_back(name);
+            for (const char* name : {"horizAngle", "zenithAngle"})
+                if (Attribute(observation, name) != nullptr)
+                    sent.angleAttributes.push_back(name);
+            if (const char* time = Attribute(observation, "timeStamp"))
+            {
+                sent.hasTimeStamp = true;
+                sent.timeStamp = time;
+            }
+            contents.sentObservations.push_back(std::move(sent));
+        }
     }
 
     DocumentContents& contents;
+    const Lines& lines;
     bool groupsRead = true;
+    std::set<std::string> stations;     // ids of the setups read so far
+    std::set<std::string> stationNames; // of those, the station names
     // The extension's point records by name (cut before "@"): their subclass; the first stays.
     std::map<std::string, std::string> subclasses;
 };
@@ -312,6 +449,7 @@ DocumentContents ReadDocumentContents(const std::filesystem::path& file)
     std::vector<char> buffer((std::istreambuf_iterator<char>(stream)),
                              std::istreambuf_iterator<char>());
     buffer.push_back('\0');
+    const Lines lines(buffer);
     rapidxml::xml_document<> tree;
     try
     {
@@ -325,7 +463,7 @@ DocumentContents ReadDocumentContents(const std::filesystem::path& file)
     if (root == nullptr)
         return contents;
     contents.read = true;
-    Reader(contents).Read(root);
+    Reader(contents, lines).Read(root);
     return contents;
 }
 

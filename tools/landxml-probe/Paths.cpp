@@ -85,12 +85,6 @@ std::filesystem::path FullPath(const std::string& argument)
     return full.lexically_normal().make_preferred();
 }
 
-bool IsFile(const std::string& argument)
-{
-    std::error_code error;
-    return std::filesystem::is_regular_file(PathOf(argument), error);
-}
-
 std::u16string PathText(const std::filesystem::path& path)
 {
     return NativeText(path.native());

@@ -15,7 +15,6 @@ std::filesystem::path PathOf(const std::string& argument);
 // A path the way a host hands it over: absolute, without "." or ".." steps, with the system's
 // own separators. A path that cannot be made absolute is kept as written.
 std::filesystem::path FullPath(const std::string& argument);
-bool IsFile(const std::string& argument);
 
 // The path as the host's UTF-16 text and as UTF-8 for output. Bytes of a name that are not
 // UTF-8 (possible outside Windows) become U+FFFD: the text names the file, but cannot open it.

@@ -3,7 +3,8 @@
 // made on the host's objects. It knows the plug-in only through its exported CreatePlugin and its
 // tables, so what it prints is what any host would receive.
 
-#include "platform/HostLibrary.h"
+#include "tools/host/CommandLine.h"
+#include "tools/host/HostLibrary.h"
 #include "tools/host/Recorder.h"
 #include "tools/host/Text.h"
 #include "tools/landxml-probe/DocumentContents.h"
@@ -24,7 +25,6 @@ namespace
 
 using Probe::FileSummary;
 using Probe::FullPath;
-using Probe::IsFile;
 
 enum ExitStatus
 {
@@ -46,6 +46,7 @@ struct Options
     bool summary = false;
     bool verbose = false;
     bool noPrismConstant = false;
+    double toleranceSeconds = 60;
 };
 
 Host::Call MakeCall(std::string object, std::string method, std::vector<Host::Value> arguments,
@@ -60,34 +61,12 @@ Host::Call MakeCall(std::string object, std::string method, std::vector<Host::Va
     return call;
 }
 
-// The plug-in library a host installed beside itself would find; in the build tree, where the
-// two lie in different folders, the library the build made.
-std::string DefaultLibrary(const std::string& self)
-{
-    const std::size_t slash = self.find_last_of("/\\");
-    const std::string folder =
-        slash == std::string::npos ? std::string() : self.substr(0, slash + 1);
-    const std::string beside = folder + Platform::PluginLibraryFileName();
-    if (IsFile(beside))
-        return beside;
-#ifdef LANDXML_PLUGIN_FROM_PROBE
-    if (IsFile(folder + LANDXML_PLUGIN_FROM_PROBE))
-        return folder + LANDXML_PLUGIN_FROM_PROBE;
-#endif
-#ifdef LANDXML_PLUGIN_BUILT
-    if (IsFile(LANDXML_PLUGIN_BUILT))
-        return LANDXML_PLUGIN_BUILT;
-#endif
-    // Left to the system loader's search (on Windows that starts in the program's folder).
-    return beside;
-}
-
 Host::Value TextResult(Plugin::BSTR text)
 {
     if (text == nullptr)
         return Host::Null{};
     Host::Value value = Host::Text{Host::FromWide(text)};
-    Platform::FreeHostBstr(text);
+    Host::FreeBstr(text);
     return value;
 }
 
@@ -177,7 +156,10 @@ std::vector<FileSummary> WriteRecord(std::ostream& out, const Options& options,
         const Host::Call call = mask.Apply(recorded);
         if (StartsFile(call))
         {
+            if (!files.empty())
+                files.back().lastCall = static_cast<std::size_t>(&recorded - calls.data());
             files.emplace_back().path = Host::FirstText(call);
+            files.back().firstCall = static_cast<std::size_t>(&recorded - calls.data());
             if (!options.summary && !json)
                 out << "== " << files.back().path << "\n";
         }
@@ -186,6 +168,8 @@ std::vector<FileSummary> WriteRecord(std::ostream& out, const Options& options,
         if (!options.summary)
             out << (json ? JsonLine(call) : Host::FormatCall(call)) << "\n";
     }
+    if (!files.empty())
+        files.back().lastCall = calls.size();
     return files;
 }
 
@@ -198,6 +182,30 @@ void ReadDocuments(std::vector<FileSummary>& files,
     for (std::size_t i = 0; i < files.size() && i < documents.size(); ++i)
         if (files[i].ErrorCount() == 0)
             files[i].document = Probe::ReadDocumentContents(documents[i]);
+}
+
+// The checks of each file whose document was read.
+void RunChecks(std::vector<FileSummary>& files, const std::vector<Host::Call>& calls,
+               const Probe::CheckOptions& options)
+{
+    for (FileSummary& file : files)
+        if (file.document.read && file.ErrorCount() == 0)
+        {
+            file.checks =
+                Probe::RunChecks(calls, file.firstCall, file.lastCall, file.document, options);
+            file.checked = true;
+        }
+}
+
+// Whether the plug-in read ConsiderPrismConstant as 0 from the host's settings store.
+bool PrismConstantOff(const std::vector<Host::Call>& calls)
+{
+    for (const Host::Call& call : calls)
+        if (call.object == "settings" && call.method == "ReadInt" &&
+            Host::FirstText(call) == "ConsiderPrismConstant")
+            if (const auto* value = std::get_if<int>(&call.result))
+                return *value == 0;
+    return false;
 }
 
 // The scale bar's unit: the length unit all imported documents declare, if they agree on one.
@@ -269,19 +277,20 @@ int main(int argc, char** argv)
                  "and name the library loaded");
     app.add_flag("--no-prism-constant", options.noPrismConstant,
                  "the settings store holds 0 for ConsiderPrismConstant");
+    app.add_option("--tolerance", options.toleranceSeconds,
+                   "how far, in seconds of arc, the two faces of a target may disagree before the "
+                   "summary's checks name them (default 60)")
+        ->check(CLI::NonNegativeNumber)
+        ->type_name("SECONDS");
     app.add_option("--plugin", options.pluginPath, "the plug-in library to load")
         ->type_name("FILE");
     app.add_option("--relative-to", options.relativeTo, "print paths under DIR as <dir>/...")
         ->type_name("DIR");
     app.add_option("-o,--output", options.outputPath, "write to FILE instead of standard output")
         ->type_name("FILE");
-    // Arguments as UTF-8 whatever the console's code page; the parser takes them last first.
-    std::vector<std::string> arguments;
-    for (int i = argc - 1; i > 0; --i)
-        arguments.push_back(Platform::ArgumentUtf8(i, argv));
     try
     {
-        app.parse(arguments);
+        app.parse(Host::ArgumentsLastFirst(argc, argv));
     }
     catch (const CLI::ParseError& error)
     {
@@ -298,8 +307,9 @@ int main(int argc, char** argv)
     std::ostream& out = options.outputPath.empty() ? std::cout : outputFile.Stream();
 
     if (options.pluginPath.empty())
-        options.pluginPath = DefaultLibrary(Platform::ArgumentUtf8(0, argv));
-    Platform::PluginLibrary library;
+        options.pluginPath =
+            Host::DefaultPluginLibrary(argv, LANDXML_PLUGIN_FROM_PROGRAM, LANDXML_PLUGIN_BUILT);
+    Host::PluginLibrary library;
     std::string error;
     if (!library.Load(options.pluginPath, error))
     {
@@ -369,7 +379,10 @@ int main(int argc, char** argv)
     std::vector<FileSummary> files =
         WriteRecord(out, options, FolderMask(options.relativeTo), calls);
     if (options.summary || !options.planPath.empty())
+    {
         ReadDocuments(files, documents);
+        RunChecks(files, calls, {options.toleranceSeconds, PrismConstantOff(before.Calls())});
+    }
     if (options.summary)
         for (const FileSummary& file : files)
         {
@@ -380,7 +393,12 @@ int main(int argc, char** argv)
         }
     out.flush();
     if (!options.planPath.empty())
-        Probe::WritePlan(planFile.Stream(), record.Calls(), CommonUnit(files));
+    {
+        std::vector<Probe::PlanMarks> marks;
+        for (const FileSummary& file : files)
+            marks.push_back(file.checks.marks);
+        Probe::WritePlan(planFile.Stream(), record.Calls(), CommonUnit(files), marks);
+    }
 
     int status = ExitImported;
     for (const FileSummary& file : files)

@@ -95,6 +95,49 @@ const char* KindName(LeftOut::Kind kind)
     return "element";
 }
 
+// One finding: "2 face pairs that disagree: <reason>. Line 44, 47: 101 from ST1: ...; ..."
+void WriteFinding(std::ostream& out, const Finding& finding)
+{
+    out << "    " << finding.count << " "
+        << (finding.count == 1 ? finding.singular : finding.plural) << ": " << finding.reason
+        << ".";
+    for (std::size_t i = 0; i < finding.examples.size(); ++i)
+    {
+        const CheckExample& example = finding.examples[i];
+        out << (i == 0 ? " " : "; ");
+        if (!example.lines.empty())
+        {
+            out << (i == 0 ? "Line" : "line") << (example.lines.size() == 1 ? " " : "s ");
+            for (std::size_t l = 0; l < example.lines.size(); ++l)
+                out << (l == 0 ? "" : ", ") << example.lines[l];
+            out << ": ";
+        }
+        out << example.text;
+    }
+    const int shown = static_cast<int>(finding.examples.size());
+    if (finding.listed > shown)
+        out << "; and " << finding.listed - shown << " more";
+    out << "\n";
+}
+
+nlohmann::ordered_json FindingsJson(const FileChecks& checks)
+{
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const Finding& finding : checks.findings)
+    {
+        nlohmann::ordered_json examples = nlohmann::ordered_json::array();
+        for (const CheckExample& example : finding.examples)
+            examples.push_back({{"lines", example.lines}, {"text", example.text}});
+        list.push_back({{"check", finding.check},
+                        {"count", finding.count},
+                        {"what", finding.count == 1 ? finding.singular : finding.plural},
+                        {"reason", finding.reason},
+                        {"examples", examples},
+                        {"more", finding.listed - static_cast<int>(finding.examples.size())}});
+    }
+    return list;
+}
+
 nlohmann::ordered_json MessagesJson(const std::vector<Message>& messages)
 {
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
@@ -185,6 +228,11 @@ void WriteSummaryText(std::ostream& out, const FileSummary& file)
             out << " and " << item.count - static_cast<int>(item.names.size()) << " more";
         out << "\n";
     }
+    if (!file.checked)
+        return;
+    out << "  checks:" << (file.checks.findings.empty() ? " nothing found" : "") << "\n";
+    for (const Finding& finding : file.checks.findings)
+        WriteFinding(out, finding);
 }
 
 void WriteSummaryJson(std::ostream& out, const FileSummary& file)
@@ -215,6 +263,7 @@ void WriteSummaryJson(std::ostream& out, const FileSummary& file)
                                            {"what", item.count == 1 ? item.singular : item.plural},
                                            {"names", item.names}});
     }
+    line["checks"] = file.checked ? FindingsJson(file.checks) : nlohmann::ordered_json(nullptr);
     out << line.dump() << "\n";
 }
 

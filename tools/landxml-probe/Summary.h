@@ -2,9 +2,11 @@
 
 // The summary of one file of an import, for a surveyor to read at a glance: what reached the
 // host, in which units the host was asked for its numbers, the messages the host was given,
-// and what the document holds that did not reach the host.
+// what the document holds that did not reach the host, and what did reach it but will likely
+// mislead the surveyor there.
 
 #include "tools/host/Recorder.h"
+#include "tools/landxml-probe/Checks.h"
 #include "tools/landxml-probe/DocumentContents.h"
 
 #include <ostream>
@@ -38,6 +40,12 @@ struct FileSummary
     std::vector<Message> warnings;
     std::vector<Message> errors; // in first-seen order
     DocumentContents document;
+    // The file's part of the record, [firstCall, lastCall), and the checks made of it once the
+    // document was read.
+    std::size_t firstCall = 0;
+    std::size_t lastCall = 0;
+    bool checked = false;
+    FileChecks checks;
 
     // Counts one call of this file's part of the record.
     void Count(const Host::Call& call);

@@ -9,7 +9,7 @@
 namespace
 {
 
-const std::filesystem::path kRealFolder = LANDXML_REAL_DATA_DIR;
+const std::filesystem::path kRealFolder = Testing::RealDataFolder();
 
 // The samples that hold raw observations.
 std::vector<std::filesystem::path> SamplesWithRawObservations()
