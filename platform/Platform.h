@@ -32,7 +32,6 @@ constexpr WideChar kDirectorySeparator = u'/';
 // The system string allocator (SysAllocString): a new BSTR holding a copy of text, or null when
 // memory runs out. The host frees it.
 Plugin::BSTR AllocateBstr(const WideChar* text);
-void FreeBstr(Plugin::BSTR text);
 
 enum class CodePage
 {

@@ -171,12 +171,6 @@ Plugin::BSTR AllocateBstr(const WideChar* text)
     return result;
 }
 
-void FreeBstr(Plugin::BSTR text)
-{
-    if (text != nullptr)
-        std::free(reinterpret_cast<char*>(text) - sizeof(std::uint32_t));
-}
-
 int MultiByteToWide(CodePage codePage, const char* bytes, int byteCount, WideChar* out,
                     int capacity)
 {
@@ -327,28 +321,19 @@ bool PathExists(const WideChar* path)
 bool SystemErrorText(std::int32_t code, WideChar* text, std::size_t capacity)
 {
     // The English texts Windows gives for the codes the plug-in raises.
-    struct Message
-    {
-        std::int32_t code;
-        const char16_t* text;
-    };
-    static constexpr Message kMessages[] = {
-        {Plugin::E_OUTOFMEMORY_HR,
-         u"Not enough memory resources are available to complete this operation."},
-        {Plugin::E_INVALIDARG_HR, u"The parameter is incorrect."},
-        {Plugin::E_FAIL_HR, u"Unspecified error"},
-    };
-    for (const Message& message : kMessages)
-    {
-        if (message.code != code || capacity == 0)
-            continue;
-        std::size_t length = 0;
-        for (; message.text[length] != 0 && length + 1 < capacity; ++length)
-            text[length] = message.text[length];
-        text[length] = 0;
-        return true;
-    }
-    return false;
+    const char16_t* message =
+        code == Plugin::E_OUTOFMEMORY_HR
+            ? u"Not enough memory resources are available to complete this operation."
+        : code == Plugin::E_INVALIDARG_HR ? u"The parameter is incorrect."
+        : code == Plugin::E_FAIL_HR       ? u"Unspecified error"
+                                          : nullptr;
+    if (message == nullptr || capacity == 0)
+        return false;
+    std::size_t length = 0;
+    for (; message[length] != 0 && length + 1 < capacity; ++length)
+        text[length] = message[length];
+    text[length] = 0;
+    return true;
 }
 
 void CallReleasingOnUnwind(void (*work)(void*), void* workContext, void (*)(void*), void*)

@@ -93,11 +93,6 @@ Plugin::BSTR AllocateBstr(const WideChar* text)
     return ::SysAllocString(text);
 }
 
-void FreeBstr(Plugin::BSTR text)
-{
-    ::SysFreeString(text);
-}
-
 int MultiByteToWide(CodePage codePage, const char* bytes, int byteCount, WideChar* out,
                     int capacity)
 {

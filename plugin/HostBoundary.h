@@ -23,22 +23,31 @@ class Held
 public:
     template <typename T>
     explicit Held(T& listed)
-        : Held(const_cast<void*>(static_cast<const void*>(&listed)),
-               [](void* entry) { std::destroy_at(static_cast<T*>(entry)); })
+        : object(const_cast<void*>(static_cast<const void*>(&listed))),
+          release([](void* entry) { std::destroy_at(static_cast<T*>(entry)); }), older(newest)
     {
+        newest = this;
     }
-    ~Held();
+    ~Held() { newest = older; }
     Held(const Held&) = delete;
     Held& operator=(const Held&) = delete;
 
+    // Destroys every object listed after mark (an entry, or null for all), the newest first, and
+    // takes them off the list.
+    static void ReleaseAfter(const Held* mark)
+    {
+        while (newest != nullptr && newest != mark)
+        {
+            Held* entry = newest;
+            newest = entry->older;
+            entry->release(entry->object);
+        }
+    }
+
     // The newest entry of this thread; null when nothing is held.
-    static Held* Newest();
-    // Destroys every object listed after mark, the newest first, and takes them off the list.
-    static void ReleaseAfter(Held* mark);
+    static inline thread_local Held* newest = nullptr;
 
 private:
-    Held(void* object, void (*release)(void*));
-
     void* object;
     void (*release)(void*);
     Held* older;
@@ -51,7 +60,7 @@ template <typename Work> void AtHostBoundary(Work&& work)
 {
     Platform::CallReleasingOnUnwind(
         [](void* body) { (*static_cast<Work*>(body))(); }, &work,
-        [](void* mark) { Held::ReleaseAfter(static_cast<Held*>(mark)); }, Held::Newest());
+        [](void* mark) { Held::ReleaseAfter(static_cast<const Held*>(mark)); }, Held::newest);
 }
 
 } // namespace Plugin

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <type_traits>
 
 namespace Plugin
 {
@@ -11,35 +12,17 @@ namespace Detail
 {
 
 // The reference count of an object handed to the host; starts at 0 and is given its first
-// reference by the creator.
-template <bool Atomic> class CRefCountedBase;
-
-template <> class CRefCountedBase<true>
+// reference by the creator. Atomic for the plug-in object, plain for objects of one thread.
+template <bool Atomic> class CRefCountedBase
 {
 protected:
     std::int32_t Increment() { return ++count; }
     std::int32_t Decrement() { return --count; }
 
-public:
-    std::int32_t Count() const { return count.load(); }
-
 private:
-    std::atomic<std::int32_t> count{0};
+    std::conditional_t<Atomic, std::atomic<std::int32_t>, std::int32_t> count{0};
 };
 static_assert(sizeof(std::atomic<std::int32_t>) == sizeof(std::int32_t), "a plain 32-bit count");
-
-template <> class CRefCountedBase<false>
-{
-protected:
-    std::int32_t Increment() { return ++count; }
-    std::int32_t Decrement() { return --count; }
-
-public:
-    std::int32_t Count() const { return count; }
-
-private:
-    std::int32_t count = 0;
-};
 
 } // namespace Detail
 

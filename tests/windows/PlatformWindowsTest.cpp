@@ -201,7 +201,7 @@ TEST(Bstr, AllocatedTextCarriesItsByteLength)
         EXPECT_EQ(prefix, std::wcslen(text) * sizeof(wchar_t)) << Hex(text);
         EXPECT_EQ(::SysStringByteLen(copy), prefix) << Hex(text);
         EXPECT_EQ(Hex(copy), Hex(text));
-        Platform::FreeBstr(copy);
+        ::SysFreeString(copy);
     }
 }
 
