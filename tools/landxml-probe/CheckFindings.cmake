@@ -4,7 +4,7 @@
 # document's jsonl summary must hold exactly the check of its row, or none.
 #   cmake -DPROBE=... [-DEMULATOR=...] -DFOLDER=... -DCASES=... -DOUTPUT=... -P CheckFindings.cmake
 
-include(${CMAKE_CURRENT_LIST_DIR}/HostPath.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/ProbeScript.cmake)
 
 file(STRINGS ${CASES} rows REGEX "^[^#]")
 set(optionSets "")

@@ -6,7 +6,7 @@
 # of its element: the probe located each host call it reports in its reading of the document.
 #   cmake -DPROBE=... [-DEMULATOR=...] -DFOLDERS=a|b -DOUTPUT=... -P CheckSummaries.cmake
 
-include(${CMAKE_CURRENT_LIST_DIR}/HostPath.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/ProbeScript.cmake)
 
 host_path(${OUTPUT} output)
 set(arguments --summary --format jsonl --output ${output})

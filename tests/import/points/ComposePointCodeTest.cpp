@@ -20,6 +20,23 @@ WideString Wide(const std::u16string& text)
     return Host::ToWideString(text);
 }
 
+// The importer's reader of a feature element, on a document of that element alone; the record's
+// texts live as long as the reader.
+struct FeatureReader
+{
+    bool Read(std::string feature, PointRecord& record)
+    {
+        rapidxml::xml_document<char> tree;
+        tree.parse<0>(feature.data());
+        return importer.ReadFeature(tree.first_node(), record);
+    }
+    Host::Recorder calls;
+    Host::Sink host{calls};
+    const bool setting = true;
+    Plugin::CLandXMLImporter importer{&host, &setting, Plugin::WideView()};
+    Plugin::TextArena arena;
+};
+
 TEST(ComposePointCode, BaseAttributesAndLineCodes)
 {
     using Attributes = std::vector<std::pair<std::u16string, std::u16string>>;
@@ -53,15 +70,9 @@ TEST(ComposePointCode, BaseAttributesAndLineCodes)
             feature += "<Attribute name=\"" + Host::ToUtf8(name) + "\" value=\"" +
                        Host::ToUtf8(value) + "\"/>";
         feature += "</PointCode>";
-        rapidxml::xml_document<char> tree;
-        tree.parse<0>(feature.data());
-        Host::Recorder calls;
-        Host::Sink host(calls);
-        const bool setting = true;
-        Plugin::CLandXMLImporter importer(&host, &setting, Plugin::WideView());
-        Plugin::TextArena arena;
-        PointRecord record(arena);
-        ASSERT_TRUE(importer.ReadFeature(tree.first_node(), record));
+        FeatureReader reader;
+        PointRecord record(reader.arena);
+        ASSERT_TRUE(reader.Read(feature, record));
         std::vector<WideString> lineCodes;
         for (const auto& line : c.lineCodes)
             lineCodes.push_back(Wide(line));
@@ -96,16 +107,9 @@ TEST(ComposePointCode, LineworkCodeIsKeptButNotSent)
     };
     for (const auto& c : cases)
     {
-        std::string feature = c.feature;
-        rapidxml::xml_document<char> tree;
-        tree.parse<0>(feature.data());
-        Host::Recorder calls;
-        Host::Sink host(calls);
-        const bool setting = true;
-        Plugin::CLandXMLImporter importer(&host, &setting, Plugin::WideView());
-        Plugin::TextArena arena;
-        PointRecord record(arena);
-        importer.ReadFeature(tree.first_node(), record);
+        FeatureReader reader;
+        PointRecord record(reader.arena);
+        reader.Read(c.feature, record);
         EXPECT_EQ(WideString(record.lineworkCode), Wide(c.linework)) << c.feature;
         const Plugin::WideText code =
             Plugin::CLandXMLImporter::ComposePointCode(WIDE_TEXT("B"), record);
