@@ -1,11 +1,15 @@
-// ConvertAngle. The first byte chooses the angular unit (bit 0: radians) and the form of the
-// text (bit 1: raw UTF-16 code units, else UTF-8); the rest is the angle text. Properties:
-// - nothing is raised, and the angle parser is asked exactly once;
-// - in radians the parser sees the text unchanged; in degrees-minutes-seconds it sees the text
-//   re-spelled as the conversion rule says (for degrees of ordinary size; what an extreme
-//   degrees value turns into is free, but its text stays short);
+// ConvertAngle. The first byte chooses the angular unit (bit 0: radians; bit 2: decimal
+// degrees, bit 3: gons, both read by the radians parser) and the form of the text (bit 1: raw
+// UTF-16 code units, else UTF-8); the rest is the angle text. Properties:
+// - nothing is raised, and the angle parser is asked exactly once, unless the text is only
+//   white space: then it is not asked and the result is false;
+// - the parser sees the text without the white space around it; in radians, decimal degrees and
+//   gons unchanged otherwise, in degrees-minutes-seconds re-spelled as the conversion rule says
+//   (for degrees of ordinary size; what an extreme degrees value turns into is free, but its
+//   text stays short);
 // - the result is true exactly when the parser accepted the text or the text holds a full
-//   circle in radians, the value is then the parser's (or 0 for the full circle), else 0.
+//   circle in radians (in radians or degrees-minutes-seconds); the value is then the parser's,
+//   scaled by pi/180 for decimal degrees and pi/200 for gons (or 0 for the full circle), else 0.
 
 #include "fuzz/ImporterFixture.h"
 #include "fuzz/Targets.h"
@@ -34,6 +38,18 @@ std::u16string Text16(const Plugin::WideString& text)
 std::u16string UpToZero(const std::u16string& text)
 {
     return text.substr(0, text.find(u'\0'));
+}
+
+std::u16string WithoutXmlSpace(std::u16string text)
+{
+    const auto space = [](char16_t c)
+    { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; };
+    while (!text.empty() && space(text.back()))
+        text.pop_back();
+    std::size_t start = 0;
+    while (start < text.size() && space(text[start]))
+        ++start;
+    return text.substr(start);
 }
 
 // The text the parser should see in degrees-minutes-seconds mode; sets ordinary to false when
@@ -82,10 +98,17 @@ Findings ConvertAngleText(const std::uint8_t* data, std::size_t size)
     Findings findings;
     if (size == 0)
         return findings;
-    const bool radians = (data[0] & 1) != 0;
+    constexpr double kPi = 3.14159265358979323846;
+    const bool degrees = (data[0] & 4) != 0;
+    const bool gons = !degrees && (data[0] & 8) != 0;
+    const bool radians = !degrees && !gons && (data[0] & 1) != 0;
     const bool rawUnits = (data[0] & 2) != 0;
-    ImporterFixture fixture(radians ? "<Units><Metric angularUnit=\"radians\"/></Units>"
-                                    : "<Units><Metric angularUnit=\"decimal dd.mm.ss\"/></Units>");
+    const double scale = degrees ? kPi / 180.0 : gons ? kPi / 200.0 : 1.0;
+    const char* const unit = degrees   ? "decimal degrees"
+                             : gons    ? "grads"
+                             : radians ? "radians"
+                                       : "decimal dd.mm.ss";
+    ImporterFixture fixture(std::string("<Units><Metric angularUnit=\"") + unit + "\"/></Units>");
     Plugin::CLandXMLImporter& importer = fixture.Importer();
     try
     {
@@ -94,7 +117,13 @@ Findings ConvertAngleText(const std::uint8_t* data, std::size_t size)
         double value = -1.0;
         const bool converted = importer.ConvertAngle(text, value);
         const auto calls = fixture.ParseCallsSince(before);
-        if (calls.size() != 1 || calls.back().kind != "angle")
+        const std::u16string number = WithoutXmlSpace(Text16(text));
+        if (number.empty())
+        {
+            if (!calls.empty() || converted || value != 0.0)
+                findings.push_back("a text of white space only was taken for an angle");
+        }
+        else if (calls.size() != 1 || calls.back().kind != "angle")
         {
             findings.push_back("ConvertAngle did not ask the angle parser exactly once");
         }
@@ -103,17 +132,17 @@ Findings ConvertAngleText(const std::uint8_t* data, std::size_t size)
             const ImporterFixture::ParseCall& call = calls.back();
             bool ordinary = true;
             const std::u16string expected =
-                radians ? Text16(text) : Respelled(Text16(text), ordinary);
+                scale != 1.0 || radians ? number : Respelled(number, ordinary);
             if (ordinary && call.text != UpToZero(expected))
                 findings.push_back("the angle parser saw another text than the re-spelled one");
             if (call.text.size() > text.size() + 2 + kLongestDegrees)
                 findings.push_back("the re-spelled angle text grew by " +
                                    std::to_string(call.text.size() - text.size()) + " characters");
             const std::u16string& copy = ordinary ? expected : call.text;
-            const bool fullCircle = copy.find(kFullCircle) != std::u16string::npos;
+            const bool fullCircle = scale == 1.0 && copy.find(kFullCircle) != std::u16string::npos;
             if (call.accepted)
             {
-                if (!converted || value != call.value)
+                if (!converted || value != call.value * scale)
                     findings.push_back("an accepted angle was not passed on as parsed");
             }
             else if (converted != fullCircle)

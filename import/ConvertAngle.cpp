@@ -1,4 +1,5 @@
-// Angle texts for the host's angle parser: degrees-minutes-seconds are re-spelled first.
+// Angle texts for the host's angle parser: degrees-minutes-seconds are re-spelled first, decimal
+// degrees and gons scaled from what the radians parser reads.
 
 #include "import/LandXMLImporter.h"
 #include "import/NumberText.h"
@@ -80,7 +81,10 @@ bool CLandXMLImporter::ConvertAngle(WideView text, double& value) const
         const std::size_t point = angle.find(WideChar('.'));
         return point != WideView::npos && point + 4 < angle.size() ? point : WideView::npos;
     };
-    WideView angle = text;
+    // The number is what lies between the white space around it.
+    WideView angle = WithoutXmlSpace(text);
+    if (angle.empty())
+        return false;
     WideText reduced;
     std::size_t point = angularUnit == 1 ? dotAt(angle) : WideView::npos;
     if (point != WideView::npos)
@@ -104,10 +108,13 @@ bool CLandXMLImporter::ConvertAngle(WideView text, double& value) const
         respelled += angle;
     }
     if (angleParser.Parse(respelled, &value))
-        return true;
-    if (respelled.View().find(WIDE_TEXT("6.28318530718")) != WideView::npos)
     {
-        // A full circle in radians is the zero direction.
+        value *= angleScale;
+        return true;
+    }
+    if (angleScale == 1.0 && respelled.View().find(WIDE_TEXT("6.28318530718")) != WideView::npos)
+    {
+        // A full circle in radians is the zero direction; in degrees or gons it is no circle.
         value = 0.0;
         return true;
     }

@@ -1,9 +1,21 @@
 #include "import/LandXMLImporter.h"
 
+#include "import/NumberText.h"
 #include "platform/Platform.h"
 
 namespace Plugin
 {
+
+bool ParserReference::Parse(const WideText& text, double* value) const
+{
+    const WideView number = WithoutXmlSpace(text);
+    if (object == nullptr || number.empty())
+        return false;
+    // Most texts have nothing around the number and go to the host as they are.
+    if (number.size() == text.size())
+        return object->Parse(text.c_str(), value);
+    return object->Parse(WideText(number).c_str(), value);
+}
 
 CLandXMLImporter::CLandXMLImporter(IImportSink* hostSink, const bool* setting, WideView path)
     : sink(hostSink), considerPrismConstant(setting)

@@ -28,11 +28,10 @@ public:
             old->Release();
     }
 
-    // True leaves the parsed value in *value. Without a parser nothing parses.
-    bool Parse(const WideText& text, double* value) const
-    {
-        return object != nullptr && object->Parse(text.c_str(), value);
-    }
+    // True leaves the parsed value in *value. The host reads the number without the XML white
+    // space around it, and a text that is then empty is not handed over. Without a parser
+    // nothing parses.
+    bool Parse(const WideText& text, double* value) const;
 
 private:
     IValueParser* object = nullptr;
@@ -59,6 +58,9 @@ public:
     void ReadLandXML(const Node* root);
     void ReadUnits(const Node* units);
     bool ConvertAngle(WideView text, double& value) const;
+    // A length of the document in metres: the distance parser reads metres, and its result is
+    // scaled by the document's linear unit.
+    bool ParseLength(const WideText& text, double& metres) const;
 
     // Points.
     void ReadCgPoints(const Node* cgPoints);
@@ -141,6 +143,11 @@ private:
     Table<PointRecord> points{names};
     Table<StationEntry> stations{setupIds};
     int angularUnit = 1;
+    // What the parsers' results are multiplied by: decimal degrees and gons are read by the
+    // radians parser, whose result is proportional to the number it reads; lengths are read as
+    // metres and the document's unit may be another.
+    double angleScale = 1.0;
+    double lengthScale = 1.0;
     ImageTable images{names, arena};
     WideText folder;
     const bool* considerPrismConstant;

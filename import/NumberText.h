@@ -6,6 +6,15 @@
 namespace Plugin
 {
 
+// The white space of XML: space, tab, carriage return and line feed.
+constexpr bool IsXmlSpace(WideChar c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// The text without the XML white space at its start and end.
+WideView WithoutXmlSpace(WideView text);
+
 // A double as the classic locale's printf "%.12g" writes it: at most 12 significant digits,
 // no trailing zeros, exponent form below 1e-4 and from 1e12 on. The user's regional settings
 // never change it.

@@ -1,4 +1,4 @@
-// The document's units choose the host's four value parsers.
+// The document's units choose the host's four value parsers and what their results are scaled by.
 
 #include "import/LandXMLImporter.h"
 #include "plugin/HostBoundary.h"
@@ -14,21 +14,64 @@ struct FactoryReference
     ~FactoryReference() { factory->Release(); }
 };
 
+constexpr double kPi = 3.14159265358979323846;
+
+// The metres of one unit of each linear unit LandXML names; a name not listed keeps lengths as
+// they are written.
+struct LinearUnit
+{
+    const char* name;
+    double metres;
+};
+constexpr LinearUnit kLinearUnits[] = {
+    {"meter", 1.0},        {"millimeter", 0.001}, {"centimeter", 0.01},
+    {"kilometer", 1000.0}, {"foot", 0.3048},      {"USSurveyFoot", 1200.0 / 3937.0},
+    {"inch", 0.0254},      {"mile", 1609.344},
+};
+
+// The units element of the document: its first child named "Metric" or "Imperial", whichever
+// comes first. Both carry the same attributes.
+const Node* UnitSystem(const Node* units)
+{
+    for (const Node* child = units->first_node(); child != nullptr; child = child->next_sibling())
+        if (NameIs(child, "Metric") || NameIs(child, "Imperial"))
+            return child;
+    return nullptr;
+}
+
 } // namespace
 
 void CLandXMLImporter::ReadUnits(const Node* units)
 {
     angularUnit = 1;
+    angleScale = 1.0;
+    lengthScale = 1.0;
     int pressureUnit = 1;
-    if (const Node* metric = units != nullptr ? FindChild(units, "Metric") : nullptr)
+    if (const Node* system = units != nullptr ? UnitSystem(units) : nullptr)
     {
-        if (ValueIs(FindAttribute(metric, "pressureUnit"), "mmHG"))
+        if (ValueIs(FindAttribute(system, "pressureUnit"), "mmHG"))
             pressureUnit = 0;
-        const Attribute* angular = FindAttribute(metric, "angularUnit");
+        // Decimal degrees and gons go to the radians parser unchanged; its result is scaled
+        // into the angle the document means.
+        const Attribute* angular = FindAttribute(system, "angularUnit");
         if (ValueIs(angular, "radians"))
+        {
             angularUnit = 0;
-        else if (ValueIs(angular, "decimal dd.mm.ss"))
-            angularUnit = 1;
+        }
+        else if (ValueIs(angular, "decimal degrees"))
+        {
+            angularUnit = 0;
+            angleScale = kPi / 180.0;
+        }
+        else if (ValueIs(angular, "grads"))
+        {
+            angularUnit = 0;
+            angleScale = kPi / 200.0;
+        }
+        const Attribute* linear = FindAttribute(system, "linearUnit");
+        for (const LinearUnit& unit : kLinearUnits)
+            if (ValueIs(linear, unit.name))
+                lengthScale = unit.metres;
     }
     // The factory's reference is dropped even when a request fails.
     const FactoryReference factory{sink->GetValueParserFactory()};
@@ -37,6 +80,14 @@ void CLandXMLImporter::ReadUnits(const Node* units)
     angleParser.Reset(factory.factory->GetAngleParser(angularUnit));
     pressureParser.Reset(factory.factory->GetPressureParser(pressureUnit));
     temperatureParser.Reset(factory.factory->GetTemperatureParser(0));
+}
+
+bool CLandXMLImporter::ParseLength(const WideText& text, double& metres) const
+{
+    if (!distanceParser.Parse(text, &metres))
+        return false;
+    metres *= lengthScale;
+    return true;
 }
 
 } // namespace Plugin

@@ -31,7 +31,7 @@ void CLandXMLImporter::ReadReflectorConstant(const Node* observation)
         return;
     double value = 0.0;
     OptionalNumber parsed;
-    if (distanceParser.Parse(ValueOf(constant), &value))
+    if (ParseLength(ValueOf(constant), value))
         parsed = value;
     reflectorConstants.Insert(key.View(), parsed);
 }

@@ -13,7 +13,8 @@ void CLandXMLImporter::ReadTpsCorrection(const Node* correction)
         return;
     TpsCorrection record;
     double value = 0.0;
-    // The parsers are called in this order: pressure, dry temperature, ppm.
+    // The parsers are called in this order: pressure, dry temperature, ppm. The ppm value is read
+    // with the distance parser but is a ratio: the document's length unit does not scale it.
     if (const Attribute* pressure = FindAttribute(correction, "pressure"))
         if (pressureParser.Parse(ValueOf(pressure), &value))
             record.pressure = value;

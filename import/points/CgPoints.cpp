@@ -1,26 +1,12 @@
 // Coordinate-geometry points: selected by role and name, sent from the last to the first.
 
 #include "import/LandXMLImporter.h"
+#include "import/NumberText.h"
 
 namespace Plugin
 {
 namespace
 {
-
-bool IsWhiteSpace(WideChar c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-// The value that ends a coordinate text. Writers end the text with one separator after the last
-// value; that separator is dropped. A value that runs to the end of the text is kept whole, so
-// that its last digit is never lost.
-WideView LastValue(WideView rest)
-{
-    if (!rest.empty() && IsWhiteSpace(rest.back()))
-        rest.remove_suffix(1);
-    return rest;
-}
 
 // The date digits of a time stamp YYYY-MM-DDThh:mm:ss: YYYYMMDD.
 WideText DateOf(WideView stamp)
@@ -149,38 +135,29 @@ bool CLandXMLImporter::ReadFeature(const Node* feature, PointRecord& record)
 
 void CLandXMLImporter::ReadPointCoordinates(WideView text)
 {
+    // A list of numbers: any run of white space separates them, and white space around the list
+    // is not part of it. Northing, easting, elevation; further values are not read, and a
+    // single value is no position.
+    WideView values[3];
+    std::size_t count = 0;
+    for (WideView rest = WithoutXmlSpace(text); !rest.empty() && count < 3;)
+    {
+        std::size_t end = 0;
+        while (end < rest.size() && !IsXmlSpace(rest[end]))
+            ++end;
+        values[count++] = rest.substr(0, end);
+        rest = WithoutXmlSpace(rest.substr(end));
+    }
+    if (count < 2)
+        return;
     // The host's parser takes zero-terminated texts: each value is copied out of the text.
-    const auto parse = [this](WideView value, double* number)
-    { return !value.empty() && distanceParser.Parse(WideText(value), number); };
-
-    const std::size_t first = text.find(WideChar(' '));
-    if (first == WideView::npos)
-        return;
-    double value = 0.0;
-    if (parse(text.substr(0, first), &value))
-        sink->SetNorthing(value);
-    WideView rest = text.substr(first + 1);
-
-    const std::size_t second = rest.find(WideChar(' '));
-    WideView easting;
-    if (second != WideView::npos)
-    {
-        easting = rest.substr(0, second);
-        rest.remove_prefix(second + 1);
-    }
-    else
-    {
-        if (rest.empty())
-            return;
-        easting = LastValue(rest);
-        rest = WideView();
-    }
-    if (parse(easting, &value))
-        sink->SetEasting(value);
-    if (rest.empty())
-        return;
-    if (parse(LastValue(rest), &value))
-        sink->SetElevation(value);
+    double metres = 0.0;
+    if (ParseLength(WideText(values[0]), metres))
+        sink->SetNorthing(metres);
+    if (ParseLength(WideText(values[1]), metres))
+        sink->SetEasting(metres);
+    if (count == 3 && ParseLength(WideText(values[2]), metres))
+        sink->SetElevation(metres);
 }
 
 } // namespace Plugin

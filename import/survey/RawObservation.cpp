@@ -41,7 +41,7 @@ void CLandXMLImporter::ReadRawObservation(WideView setupId, const Node* observat
 
     double value = 0.0;
     if (const Attribute* height = FindAttribute(observation, "targetHeight"))
-        if (distanceParser.Parse(ValueOf(height), &value))
+        if (ParseLength(ValueOf(height), value))
             sink->SetTargetHeight(value);
 
     const Attribute* directFace = FindAttribute(observation, "directFace");
@@ -59,7 +59,7 @@ void CLandXMLImporter::ReadRawObservation(WideView setupId, const Node* observat
     if (const Attribute* distance = FindAttribute(observation, "slopeDistance"))
     {
         double measured = 0.0;
-        if (distanceParser.Parse(ValueOf(distance), &measured))
+        if (ParseLength(ValueOf(distance), measured))
         {
             // The setting is read now, through its address: the constant first, then the scale.
             if (reflectorConstant != nullptr && *reflectorConstant && *considerPrismConstant)

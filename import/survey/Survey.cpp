@@ -27,9 +27,9 @@ void CLandXMLImporter::ReadInstrumentSetup(const Node* setup)
     entry.stationName = arena.Keep(ValueOf(stationName));
     if (const Attribute* height = FindAttribute(setup, "instrumentHeight"))
     {
-        double value = 0.0;
-        if (distanceParser.Parse(ValueOf(height), &value))
-            entry.instrumentHeight = value;
+        double metres = 0.0;
+        if (ParseLength(ValueOf(height), metres))
+            entry.instrumentHeight = metres;
     }
     if (const Attribute* details = FindAttribute(setup, "instrumentDetailsID"))
         entry.instrumentDetailsID = arena.Keep(ValueOf(details));

@@ -82,6 +82,7 @@ private:
 
 const char kRadians[] = "<Units><Metric angularUnit=\"radians\"/></Units>";
 const char kGrads[] = "<Units><Metric angularUnit=\"grads\"/></Units>";
+const char kDegrees[] = "<Units><Imperial angularUnit=\"decimal degrees\"/></Units>";
 
 // Degrees, minutes and seconds as the host's d.mm.ss reading yields them.
 double Dms(double degrees, double minutes, double seconds)
@@ -113,13 +114,17 @@ TEST(ConvertAngle, DegreesMinutesSecondsAreRespelledForTheParser)
         {"1e5.0000", "280.00.00.", 280.0},    // the degrees' exponent is read: 100000 degrees
         // Degrees written in exponent form bring a point of their own, where the separators go.
         {"12e-6.0000", "1.2e.-0.5.0000", std::nullopt},
-        {"0400.0000", "40.00.00.", 40.0},  // the degrees are written anew
-        {" +370.0000", "10.00.00.", 10.0}, // leading blank and sign as the C library reads
+        {"0400.0000", "40.00.00.", 40.0},             // the degrees are written anew
+        {"+370.0000", "10.00.00.", 10.0},             // a sign as the C library reads it
         {"12abc.3456", "12.34.56.", Dms(12, 34, 56)}, // the number stops at the first non-digit
         {"abc.3456", "0.34.56.", Dms(0, 34, 56)},     // no digits read as 0
         {".3456", "0.34.56.", Dms(0, 34, 56)},
         {"123.45.30", "123.45..3.0", std::nullopt}, // already separated: dots inserted again
-        {"", "", std::nullopt},
+        // White space around the number is not part of it; nothing is no number.
+        {" 123.4530\r\n", "123.45.30.", Dms(123, 45, 30)},
+        {"\t370.0000 ", "10.00.00.", 10.0},
+        {"", "<none>", std::nullopt},
+        {" \n\t", "<none>", std::nullopt},
     };
     for (const Case& c : cases)
     {
@@ -202,14 +207,36 @@ TEST(ConvertAngle, ReductionEqualsRepeatedSubtraction)
     EXPECT_GT(compared, 270000);
 }
 
-TEST(ConvertAngle, OtherAngularUnitsAreRespelledLikeDegrees)
+TEST(ConvertAngle, DecimalDegreesAndGonsArriveAsTheAnglesTheyAre)
 {
-    AngleImport grads(kGrads);
-    EXPECT_EQ(grads.angleUnitCode, 1);
-    const AngleImport::Outcome outcome = grads.Convert("12.3456");
-    EXPECT_EQ(outcome.parsed, "12.34.56.");
-    EXPECT_TRUE(outcome.converted);
-    EXPECT_DOUBLE_EQ(outcome.value, Dms(12, 34, 56));
+    // The radians parser reads the text as written; the host receives the angle it means, in
+    // the degrees the host's parsers yield.
+    const struct
+    {
+        const char* units;
+        const char* text;
+        const char* parsed;
+        double degrees;
+    } cases[] = {
+        {kDegrees, "45.1234", "45.1234", 45.1234},
+        {kDegrees, "359.999999", "359.999999", 359.999999},
+        {kDegrees, "-12.5", "-12.5", -12.5},
+        {kDegrees, "400", "400", 400.0}, // not reduced: only the d.mm.ss degrees are
+        {kGrads, "100.0000", "100.0000", 90.0},
+        {kGrads, "133.3333", "133.3333", 119.99997},
+        {kGrads, "399.9999", "399.9999", 359.99991},
+        {kGrads, "0", "0", 0.0},
+        {kGrads, " 50 ", "50", 45.0},
+    };
+    for (const auto& c : cases)
+    {
+        AngleImport import(c.units);
+        EXPECT_EQ(import.angleUnitCode, 0) << c.units;
+        const AngleImport::Outcome outcome = import.Convert(c.text);
+        EXPECT_EQ(outcome.parsed, c.parsed) << c.text;
+        EXPECT_TRUE(outcome.converted) << c.text;
+        EXPECT_NEAR(outcome.value, c.degrees, 1e-9) << c.text;
+    }
 }
 
 TEST(ConvertAngle, RadiansReachTheParserUnchanged)
@@ -237,14 +264,16 @@ TEST(ConvertAngle, RejectedFullCircleInRadiansIsZero)
         const char* parsed;
         bool converted;
     } cases[] = {
-        {kRadians, "6.28318530718 ", "6.28318530718 ", true},
+        {kRadians, "6.28318530718 rad", "6.28318530718 rad", true},
         {kRadians, "x6.28318530718y", "x6.28318530718y", true}, // contained anywhere
         {kRadians, "-6.283185307180rad", "-6.283185307180rad", true},
         {kRadians, "6.2831853071x", "6.2831853071x", false}, // twelve characters do not count
         {kRadians, "1.5x", "1.5x", false},
         // In degrees mode the text is re-spelled first, so the full circle is not recognised.
         {"", "6.28318530718x", "6.28.31.8530718x", false},
-        {kGrads, "6.28318530718x", "6.28.31.8530718x", false},
+        // In decimal degrees and gons the number is no full circle.
+        {kGrads, "6.28318530718x", "6.28318530718x", false},
+        {kDegrees, "x6.28318530718", "x6.28318530718", false},
     };
     for (const auto& c : cases)
     {

@@ -37,11 +37,13 @@ TEST(ReadUnits, UnitNamesChooseAngleAndPressureCodes)
     const Case cases[] = {
         {"", 1, 1},
         {"<Units/>", 1, 1},
-        {"<Units><Imperial angularUnit=\"radians\" pressureUnit=\"mmHG\"/></Units>", 1, 1},
+        {"<Units><Imperial angularUnit=\"radians\" pressureUnit=\"mmHG\"/></Units>", 0, 0},
         {"<Units><Metric angularUnit=\"radians\"/></Units>", 0, 1},
         {"<Units><Metric angularUnit=\"decimal dd.mm.ss\"/></Units>", 1, 1},
-        {"<Units><Metric angularUnit=\"grads\"/></Units>", 1, 1},
-        {"<Units><Metric angularUnit=\"decimal degrees\"/></Units>", 1, 1},
+        // Gons and decimal degrees are read by the radians parser.
+        {"<Units><Metric angularUnit=\"grads\"/></Units>", 0, 1},
+        {"<Units><Metric angularUnit=\"decimal degrees\"/></Units>", 0, 1},
+        {"<Units><Metric angularUnit=\"Grads\"/></Units>", 1, 1},
         {"<Units><Metric angularUnit=\"Radians\"/></Units>", 1, 1},
         {"<Units><Metric angularUnit=\"radians \"/></Units>", 1, 1},
         {"<Units><Metric pressureUnit=\"mmHG\"/></Units>", 1, 0},
@@ -51,9 +53,11 @@ TEST(ReadUnits, UnitNamesChooseAngleAndPressureCodes)
         {"<Units><Metric pressureUnit=\"mmHg\"/></Units>", 1, 1},
         {"<Units><Metric pressureUnit=\"\"/></Units>", 1, 1},
         {"<Units><Metric angularUnit=\"radians\" pressureUnit=\"mmHG\"/></Units>", 0, 0},
-        // Only the first Metric, and only the first attribute of a name, counts.
+        // Only the first Metric or Imperial, and only the first attribute of a name, counts.
         {"<Units><Metric/><Metric angularUnit=\"radians\" pressureUnit=\"mmHG\"/></Units>", 1, 1},
-        {"<Units><Imperial/><Metric pressureUnit=\"mmHG\"/></Units>", 1, 0},
+        {"<Units><Imperial/><Metric pressureUnit=\"mmHG\"/></Units>", 1, 1},
+        {"<Units><Metric/><Imperial angularUnit=\"radians\"/></Units>", 1, 1},
+        {"<Units><!-- m --><Area/><Imperial pressureUnit=\"mmHG\"/><Metric/></Units>", 1, 0},
         {"<Units><Metric angularUnit=\"radians\" angularUnit=\"grads\"/></Units>", 0, 1},
         {"<Units><Metric pressureUnit=\"HPA\" pressureUnit=\"mmHG\"/></Units>", 1, 1},
         // Names are exact: a prefixed or differently spelled element is not the units.

@@ -233,34 +233,38 @@ TEST(CgPoints, DateIsBuiltFromTheTimeStamp)
                     .empty());
 }
 
-TEST(CgPoints, CoordinateTextIsSplitAtSingleSpaces)
+TEST(CgPoints, CoordinateTextIsAListOfNumbers)
 {
+    // Any run of white space separates the values; white space around the list is not part of
+    // it. Northing, easting, elevation; a single value is no position.
     struct Case
     {
         const char* text;
         Lines sent;
     };
     const Lines all = {"SetNorthing(100.5)", "SetEasting(200.25)", "SetElevation(15.75)"};
+    const Lines two = {"SetNorthing(100.5)", "SetEasting(200.25)"};
     const Case cases[] = {
         {"100.5 200.25 15.75", all}, // the last value runs to the end and is kept whole
         {"100.5 200.25 15.75 ", all},
         {"100.5 200.25 15.75\n", all},
-        {"100.5 200.25 15.75\r", all},
-        {"100.5 200.25 15.75\t", all},
-        {"100.5 200.25 15.75\r\n", {"SetNorthing(100.5)", "SetEasting(200.25)"}},
-        {"100.5 200.25 15.75  ", {"SetNorthing(100.5)", "SetEasting(200.25)"}},
-        {"100.5 200.25", {"SetNorthing(100.5)", "SetEasting(200.25)"}},
-        {"100.5 200.25\n", {"SetNorthing(100.5)", "SetEasting(200.25)"}},
-        {"100.5 200.25 ", {"SetNorthing(100.5)", "SetEasting(200.25)"}},
-        {"100.5 ", {"SetNorthing(100.5)"}},
+        {"100.5 200.25 15.75\r\n", all},
+        {"100.5 200.25 15.75  ", all},
+        {"\r\n100.5 200.25 15.75", all},           // a line break before the text
+        {"\n      100.5 200.25 15.75\n    ", all}, // an indented text
+        {"100.5\t200.25\t15.75", all},
+        {"100.5  200.25   15.75", all},
+        {"100.5\n200.25\r\n15.75", all},
+        {"100.5 200.25 15.75 9", all}, // further values are not read
+        {"100.5 200.25", two},
+        {"100.5 200.25\n", two},
+        {" 100.5 200.25", two},
+        {"100.5  200.25", two},
         {"100.5", {}},
+        {"100.5 ", {}},
+        {"\t100.5\n", {}},
         {"", {}},
-        {"100.5  200.25", {"SetNorthing(100.5)", "SetElevation(200.25)"}},
-        {" 100.5 200.25", {"SetEasting(100.5)", "SetElevation(200.25)"}},
-        {"100.5\t200.25\t15.75", {}},
-        {"100.5 200.25\t15.75", {"SetNorthing(100.5)"}},
-        {"100.5\n200.25 15.75", {"SetEasting(15.75)"}}, // a line break does not separate
-        {"100.5 200.25 15.75 9", {"SetNorthing(100.5)", "SetEasting(200.25)"}},
+        {" \r\n\t ", {}},
         {"x 200.25 15.75", {"SetEasting(200.25)", "SetElevation(15.75)"}},
         {"519.659 465.244 -0.588",
          {"SetNorthing(519.659)", "SetEasting(465.244)", "SetElevation(-0.588)"}},
