@@ -3,6 +3,7 @@
 #include "tools/host/Host.h"
 #include "tools/host/Text.h"
 #include "tools/landxml-probe/Paths.h"
+#include "tools/landxml-probe/Units.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,6 +13,7 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <set>
+#include <utility>
 
 namespace Probe
 {
@@ -58,6 +60,7 @@ struct Rejection
 
 struct Received
 {
+    std::map<std::string, int> parses; // texts handed to each parser
     std::vector<ReceivedPoint> points;
     std::vector<std::string> stations; // distinct, in first-seen order
     std::vector<ReceivedObservation> observations;
@@ -146,6 +149,7 @@ Received Collect(const std::vector<Host::Call>& calls, std::size_t first, std::s
         }
         else if (method == "Parse")
         {
+            ++received.parses[call.object];
             Rejection rejection{call.object, Host::FirstText(call)};
             if (context == Context::Point)
                 rejection.point = static_cast<int>(received.points.size()) - 1;
@@ -165,22 +169,40 @@ Received Collect(const std::vector<Host::Call>& calls, std::size_t first, std::s
     return received;
 }
 
-// Whether text is one of the values the plug-in takes from a point's coordinate text: split at
-// single spaces into a first, a second and the rest, a value that ends the text with or
-// without its final character.
+bool IsXmlSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// The text without the XML white space around it, as the plug-in hands numbers to the host.
+std::string WithoutXmlSpace(const std::string& text)
+{
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && IsXmlSpace(text[begin]))
+        ++begin;
+    while (end > begin && IsXmlSpace(text[end - 1]))
+        --end;
+    return text.substr(begin, end - begin);
+}
+
+// Whether text is one of the values the plug-in takes from a point's coordinate text: the first
+// three of the values that runs of white space separate, when there are at least two.
 bool IsCoordinateValue(const std::string& text, const std::string& coordinates)
 {
-    std::string rest = coordinates;
-    for (int value = 0; value < 3; ++value)
+    std::vector<std::string> values;
+    std::string value;
+    for (const char c : coordinates + ' ')
     {
-        const std::size_t space = value < 2 ? rest.find(' ') : std::string::npos;
-        if (space == std::string::npos)
-            return !rest.empty() && (text == rest || text == rest.substr(0, rest.size() - 1));
-        if (text == rest.substr(0, space))
-            return true;
-        rest.erase(0, space + 1);
+        if (!IsXmlSpace(c))
+            value += c;
+        else if (!value.empty())
+            values.push_back(std::exchange(value, std::string()));
     }
-    return false;
+    if (values.size() < 2)
+        return false;
+    values.resize(std::min<std::size_t>(values.size(), 3));
+    return std::find(values.begin(), values.end(), text) != values.end();
 }
 
 std::string Quoted(const std::string& text)
@@ -259,7 +281,7 @@ public:
 
     FileChecks Run()
     {
-        LengthsNotMetric();
+        UnitsNotConverted();
         OneNameTwoPositions();
         StationsWithoutPosition();
         ObservationsWithoutStation();
@@ -282,18 +304,25 @@ private:
         return observationsLocated ? document.sentObservations[index].line : 0;
     }
 
-    void LengthsNotMetric()
+    // Units the plug-in cannot convert, where their numbers reached the host's parsers.
+    void UnitsNotConverted()
     {
-        if (document.metricUnits || document.imperialLine == 0)
-            return;
-        const std::string& unit = document.imperialLinearUnit;
-        const bool feet = unit == "foot" || unit == "USSurveyFoot" || unit == "internationalFoot";
-        std::string reason = std::string("lengths are in ") + (feet ? "feet" : "imperial units");
-        if (!unit.empty())
-            reason += " (linearUnit " + ValidUtf8(unit) + ")";
-        reason += "; the host reads them in its own unit";
-        Report(result.findings, "lengthsNotMetric", "length unit not metric",
-               "length units not metric", reason, 1, {{{document.imperialLine}, "Units/Imperial"}});
+        std::vector<Entry> entries;
+        for (const UnconvertedUnit& unit : UnconvertedUnits(document.units))
+        {
+            const auto handed = received.parses.find(unit.quantity);
+            if (handed == received.parses.end())
+                continue;
+            entries.push_back(
+                {{document.units.line},
+                 std::string(unit.attribute) + " " + Quoted(unit.value) + ": " +
+                     Counted(static_cast<std::size_t>(handed->second), "number", "numbers") +
+                     " read as " + unit.readAs});
+        }
+        Report(result.findings, "unitsNotConverted", "unit not converted", "units not converted",
+               "the plug-in cannot convert numbers in these units, so the host read them in "
+               "another",
+               static_cast<int>(entries.size()), entries);
     }
 
     void OneNameTwoPositions()
@@ -421,6 +450,7 @@ private:
         // named (the extension's second pass hands its texts over again).
         const auto keyOf = [](const std::string& parser, std::string text)
         {
+            text = WithoutXmlSpace(text);
             if (parser == "angle")
                 text.erase(std::remove(text.begin(), text.end(), '.'), text.end());
             return parser + '\n' + text;
@@ -561,7 +591,8 @@ private:
         for (const ReflectorConstant& constant : document.reflectorConstants)
         {
             double value = 0;
-            if (!Host::ParseDecimal(Host::FromUtf8(constant.text), value) || value == 0)
+            if (!Host::ParseDecimal(Host::FromUtf8(WithoutXmlSpace(constant.text)), value) ||
+                value == 0)
                 continue;
             const std::string target = ValidUtf8(constant.target);
             const auto sent = distances.find(target);

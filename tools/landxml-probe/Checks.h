@@ -1,7 +1,7 @@
 #pragma once
 
 // Checks of the field data: what did reach the host but will likely mislead the surveyor there
-// (lengths in feet read as the host's own unit, a point name at two positions, observations
+// (numbers in a unit the plug-in cannot convert, a point name at two positions, observations
 // attached to the wrong station, numbers the host could not read, face pairs that disagree,
 // reflector constants left out, observation times lost). Each check is computed from the calls
 // the host received and the probe's own reading of the document, which names the line of each

@@ -57,7 +57,8 @@ std::pair<std::string, std::string> WordsFor(std::string_view element)
         {"PlanFeatures", {"further PlanFeatures section", "further PlanFeatures sections"}},
         {"Parcels", {"further Parcels section", "further Parcels sections"}},
         {"HexagonLandXML", {"further extension element", "further extension elements"}},
-        {"Imperial", {"imperial units element", "imperial units elements"}},
+        {"Imperial", {"further units element", "further units elements"}},
+        {"Metric", {"further units element", "further units elements"}},
     };
     const auto found = words.find(element);
     if (found != words.end())
@@ -233,33 +234,35 @@ private:
             contents.numberAttributes.push_back({parser, attribute, text, lines.Of(element)});
     }
 
-    // The plug-in reads the first Units element's Metric child only.
+    // The plug-in reads the first Units element's first Metric or Imperial child only.
     void ReadUnitSystem(const Node* units)
     {
-        contents.metricUnits = units->first_node("Metric") != nullptr;
-        if (const Node* imperial = units->first_node("Imperial"))
+        for (const Node* child = units->first_node(); child; child = child->next_sibling())
         {
-            contents.imperialLine = lines.Of(imperial);
-            const char* linear = Attribute(imperial, "linearUnit");
-            contents.imperialLinearUnit = linear != nullptr ? linear : "";
+            if (!NameIs(child, "Metric") && !NameIs(child, "Imperial"))
+                continue;
+            DeclaredUnits& declared = contents.units;
+            declared.element = NameOf(child);
+            declared.line = lines.Of(child);
+            const auto read = [child](const char* name)
+            {
+                const char* value = Attribute(child, name);
+                return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+            };
+            declared.linear = read("linearUnit");
+            declared.angular = read("angularUnit");
+            declared.pressure = read("pressureUnit");
+            declared.temperature = read("temperatureUnit");
+            systemElement = child;
+            return;
         }
     }
 
     void ReadUnits(const Node* units)
     {
-        bool metricSeen = false;
         for (const Node* child = units->first_node(); child; child = child->next_sibling())
-        {
-            if (child->type() != rapidxml::node_element)
-                continue;
-            if (NameIs(child, "Metric") && !metricSeen)
-                metricSeen = true;
-            else
+            if (child->type() == rapidxml::node_element && child != systemElement)
                 NotRead(child, "Units/");
-            const char* linear = Attribute(child, "linearUnit");
-            if (linear != nullptr && contents.linearUnit.empty())
-                contents.linearUnit = linear;
-        }
     }
 
     // The plug-in's choice of points: only control points and points without a role, unless the
@@ -432,8 +435,9 @@ private:
     DocumentContents& contents;
     const Lines& lines;
     bool groupsRead = true;
-    std::set<std::string> stations;     // ids of the setups read so far
-    std::set<std::string> stationNames; // of those, the station names
+    const Node* systemElement = nullptr; // the units element the plug-in reads
+    std::set<std::string> stations;      // ids of the setups read so far
+    std::set<std::string> stationNames;  // of those, the station names
     // The extension's point records by name (cut before "@"): their subclass; the first stays.
     std::map<std::string, std::string> subclasses;
 };

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -80,15 +81,22 @@ struct ReflectorConstant
     int line = 0;
 };
 
+// The units the plug-in reads: the first Metric or Imperial element of the first Units element,
+// with the attributes it reads as written (unset: the attribute is absent).
+struct DeclaredUnits
+{
+    std::string element; // "Metric" or "Imperial"; empty when there is none
+    int line = 0;
+    std::optional<std::string> linear;
+    std::optional<std::string> angular;
+    std::optional<std::string> pressure;
+    std::optional<std::string> temperature;
+};
+
 struct DocumentContents
 {
-    bool read = false;      // false when the file cannot be read or is no LandXML document
-    std::string linearUnit; // "meter", "USSurveyFoot", ... as the document declares it
-    // The first Units element: whether it has Metric, which the plug-in reads, and its first
-    // Imperial element (line 0: none).
-    bool metricUnits = false;
-    int imperialLine = 0;
-    std::string imperialLinearUnit;
+    bool read = false; // false when the file cannot be read or is no LandXML document
+    DeclaredUnits units;
     // What the sections the plug-in reads hold: the named children of the top-level CgPoints
     // (and nameless CgPoint elements), the raw observations of the top-level surveys.
     int points = 0;

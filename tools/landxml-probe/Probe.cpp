@@ -12,6 +12,7 @@
 #include "tools/landxml-probe/Paths.h"
 #include "tools/landxml-probe/Plan.h"
 #include "tools/landxml-probe/Summary.h"
+#include "tools/landxml-probe/Units.h"
 
 #include <CLI/CLI.hpp>
 #include <filesystem>
@@ -208,27 +209,20 @@ bool PrismConstantOff(const std::vector<Host::Call>& calls)
     return false;
 }
 
-// The scale bar's unit: the length unit all imported documents declare, if they agree on one.
+// The scale bar's unit: metres, where every imported document declares a linear unit the
+// plug-in converts to metres; none where any declares none or another.
 std::string CommonUnit(const std::vector<FileSummary>& files)
 {
-    std::string common;
-    bool first = true;
+    bool any = false;
     for (const FileSummary& file : files)
     {
         if (file.ErrorCount() != 0)
             continue;
-        if (!first && file.document.linearUnit != common)
+        if (!Probe::LengthsInMetres(file.document.units))
             return std::string();
-        common = file.document.linearUnit;
-        first = false;
+        any = true;
     }
-    if (common == "meter")
-        return "m";
-    if (common == "kilometer")
-        return "km";
-    if (common == "foot" || common == "USSurveyFoot" || common == "internationalFoot")
-        return "ft";
-    return std::string();
+    return any ? "m" : std::string();
 }
 
 // Opens an output file (-o, --plan) as a temporary beside it.

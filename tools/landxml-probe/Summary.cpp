@@ -1,6 +1,7 @@
 #include "tools/landxml-probe/Summary.h"
 
 #include "tools/host/Text.h"
+#include "tools/landxml-probe/Units.h"
 
 #include <algorithm>
 #include <nlohmann/json.hpp>
@@ -34,40 +35,11 @@ std::string Counted(int count, const char* singular, const char* plural)
     return std::to_string(count) + " " + (count == 1 ? singular : plural);
 }
 
-std::string AngleWords(int code)
-{
-    if (code == 1)
-        return "angles in degrees, minutes and seconds (dd.mm.ss)";
-    if (code == 0)
-        return "angles in radians";
-    return "angles with unit code " + std::to_string(code);
-}
-
-std::string PressureWords(int code)
-{
-    if (code == 1)
-        return "pressure in hectopascals";
-    if (code == 0)
-        return "pressure in millimetres of mercury";
-    return "pressure with unit code " + std::to_string(code);
-}
-
-std::string OtherUnitWords(const char* what, int code)
-{
-    if (code == 0)
-        return std::string(what) + " in the host's own unit";
-    return std::string(what) + " with unit code " + std::to_string(code);
-}
-
 std::string UnitsLine(const FileSummary& file)
 {
     if (file.angleUnit < 0)
         return "not asked for";
-    const std::string others = file.distanceUnit == 0 && file.temperatureUnit == 0
-                                   ? std::string("lengths and temperatures in the host's own units")
-                                   : OtherUnitWords("lengths", file.distanceUnit) + "; " +
-                                         OtherUnitWords("temperatures", file.temperatureUnit);
-    return AngleWords(file.angleUnit) + "; " + PressureWords(file.pressureUnit) + "; " + others;
+    return Probe::UnitsLine(file.document.units, file.angleUnit, file.pressureUnit);
 }
 
 void WriteMessages(std::ostream& out, const char* title, const std::vector<Message>& messages)
@@ -205,7 +177,7 @@ void WriteSummaryText(std::ostream& out, const FileSummary& file)
         << Counted(file.activations, "activation", "activations") << "), "
         << of(file.observations, file.document.observations, "observation", "observations") << ", "
         << Counted(file.imageNotes, "image note", "image notes") << "\n";
-    out << "  units asked for: " << UnitsLine(file) << "\n";
+    out << "  units: " << UnitsLine(file) << "\n";
     WriteMessages(out, "warnings", file.warnings);
     WriteMessages(out, "errors", file.errors);
     if (file.ErrorCount() != 0)

@@ -1,7 +1,8 @@
 #pragma once
 
 // The summary of one file of an import, for a surveyor to read at a glance: what reached the
-// host, in which units the host was asked for its numbers, the messages the host was given,
+// host, the units the document declares and what the host received of them, the messages the
+// host was given,
 // what the document holds that did not reach the host, and what did reach it but will likely
 // mislead the surveyor there.
 
