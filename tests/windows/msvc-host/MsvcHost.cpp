@@ -2,14 +2,31 @@
 // its own declarations of the plug-in's tables and no header of ours, so that every slot is called
 // and every exception is thrown and caught as such a host does it. It runs under Wine beside the
 // DLL and checks, through that ABI: identity, references, settings, the property list, an import
-// of the example against the counts of its reviewed trace, a file too large to read, and a host
-// callback that throws. It prints each failure and exits with 1 when there was any.
+// of the example against the counts of its reviewed trace, a file too large to read, a host
+// callback that throws, and the process's committed memory over thousands of imports whose warning
+// callback throws. It prints each failure and exits with 1 when there was any.
 //
 // No CRT or Windows header is used: the few functions called are declared here, and the import
 // libraries come from the .def files beside this file.
 
 using size_t = decltype(sizeof 0);
 using BSTR = wchar_t*;
+
+// PROCESS_MEMORY_COUNTERS_EX, for K32GetProcessMemoryInfo.
+struct ProcessMemoryCounters
+{
+    unsigned long size;
+    unsigned long pageFaultCount;
+    size_t peakWorkingSetSize;
+    size_t workingSetSize;
+    size_t quotaPeakPagedPoolUsage;
+    size_t quotaPagedPoolUsage;
+    size_t quotaPeakNonPagedPoolUsage;
+    size_t quotaNonPagedPoolUsage;
+    size_t pagefileUsage;
+    size_t peakPagefileUsage;
+    size_t privateUsage;
+};
 
 extern "C"
 {
@@ -39,6 +56,10 @@ extern "C"
     __declspec(dllimport) int __stdcall CopyFileW(const wchar_t* from, const wchar_t* to,
                                                   int failIfExists);
     __declspec(dllimport) int __stdcall DeleteFileW(const wchar_t* name);
+    __declspec(dllimport) void* __stdcall GetCurrentProcess();
+    __declspec(dllimport) int __stdcall K32GetProcessMemoryInfo(void* process,
+                                                                ProcessMemoryCounters* counters,
+                                                                unsigned long size);
     __declspec(dllimport) void __stdcall SysFreeString(BSTR text);
 
     __declspec(dllimport) int printf(const char* format, ...);
@@ -777,6 +798,111 @@ void CheckThrowingHost(IGroundBasedMIP* plugin, const wchar_t* copy)
     Check(DeleteFileW(copy) != 0, "the file is closed after the host's throw");
 }
 
+// The process's committed memory. PagefileUsage, as Wine reports PrivateUsage as 0.
+bool ReadCommittedMemory(size_t* bytes)
+{
+    ProcessMemoryCounters counters = {};
+    counters.size = sizeof counters;
+    if (K32GetProcessMemoryInfo(GetCurrentProcess(), &counters, counters.size) == 0)
+        return false;
+    *bytes = counters.pagefileUsage;
+    return true;
+}
+
+// A host that cancels from ReportWarning, time after time, on a file whose image paths and warning
+// text are too long for a string's own buffer: every cancellation reaches the host, and the texts
+// the plug-in made for the warning are released as the exception passes, so memory stays flat.
+void CheckThrowingWarningsReleaseMemory(IGroundBasedMIP* plugin, const wchar_t* document)
+{
+    // The first imports may allocate what the plug-in or the runtimes keep for the process.
+    constexpr int kWarmUps = 20;
+    constexpr int kImports = 5000;
+    constexpr long long kLimitKiB = 1024;
+    Sink sink;
+    sink.throwAtWarning = true;
+    const auto importAll = [&](int imports)
+    {
+        int caught = 0;
+        for (int i = 0; i < imports; ++i)
+        {
+            Paths paths(document);
+            try
+            {
+                plugin->Import(&paths, &sink);
+            }
+            catch (const ImportCancelled& cancelled)
+            {
+                caught += cancelled.reason == 17;
+            }
+            catch (...)
+            {
+            }
+        }
+        return caught;
+    };
+    Check(importAll(kWarmUps) == kWarmUps, "every warm-up import's exception reaches the host");
+    size_t before = 0;
+    size_t after = 0;
+    const bool measured = ReadCommittedMemory(&before);
+    const int caught = importAll(kImports);
+    Check(measured && ReadCommittedMemory(&after), "K32GetProcessMemoryInfo answers");
+    Check(caught == kImports, "each of the 5,000 imports' exceptions reaches the host's catch");
+    const long long growthKiB =
+        (static_cast<long long>(after) - static_cast<long long>(before)) / 1024;
+    printf("  committed memory over %d imports whose ReportWarning throws: %+lld KiB\n", kImports,
+           growthKiB);
+    Check(growthKiB < kLimitKiB, "committed memory grows by less than 1 MiB over the imports "
+                                 "whose ReportWarning throws");
+}
+
+// A document of one image, missing under both paths the plug-in looks for beside it, each longer
+// than 200 characters: "<location>/<name>.jpg" and "Images/<name>.jpg".
+bool MakeLongImageDocument(const wchar_t* path)
+{
+    struct Bytes
+    {
+        char data[1024];
+        unsigned long size = 0;
+        void Add(const char* text)
+        {
+            for (; *text != 0 && size < sizeof data; ++text)
+                data[size++] = *text;
+        }
+        void Repeat(char c, int count)
+        {
+            for (; count > 0 && size < sizeof data; --count)
+                data[size++] = c;
+        }
+    } bytes;
+    bytes.Add("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+              "<LandXML xmlns=\"http://www.landxml.org/schema/LandXML-1.2\" "
+              "xmlns:landxml=\"http://www.landxml.org/schema/LandXML-1.2\" version=\"1.2\">\n"
+              "  <Units><Metric linearUnit=\"meter\" angularUnit=\"decimal dd.mm.ss\"/></Units>\n"
+              "  <HexagonLandXML version=\"1.8\">\n"
+              "    <Point uniqueID=\"101\" subclass=\"TPS\">\n"
+              "      <OnboardImages>\n"
+              "        <landxml:DocFileRef name=\"IMG_");
+    bytes.Repeat('n', 200);
+    bytes.Add("\" location=\"photos_");
+    bytes.Repeat('f', 120);
+    bytes.Add("\" fileFormat=\"jpg\"/>\n"
+              "      </OnboardImages>\n"
+              "    </Point>\n"
+              "  </HexagonLandXML>\n"
+              "</LandXML>\n");
+    constexpr unsigned long kWrite = 0x40000000;
+    constexpr unsigned long kCreateAlways = 2;
+    void* file = CreateFileW(path, kWrite, 0, nullptr, kCreateAlways, 0, nullptr);
+    if (file == reinterpret_cast<void*>(-1))
+        return false;
+    unsigned long written = 0;
+    const bool made = bytes.size < sizeof bytes.data &&
+                      WriteFile(file, bytes.data, bytes.size, &written, nullptr) != 0 &&
+                      written == bytes.size;
+    CloseHandle(file);
+    return made;
+}
+
 bool MakeHugeFile(const wchar_t* path)
 {
     constexpr unsigned long kWrite = 0x40000000;
@@ -817,9 +943,11 @@ int Run(const wchar_t* dllPath, const wchar_t* example, const wchar_t* tracePath
     static wchar_t folder[260];
     static wchar_t huge[300];
     static wchar_t copy[300];
+    static wchar_t longImages[300];
     GetTempPathW(260, folder);
     Copy(huge, 300, folder, L"msvc-host-huge.xml");
     Copy(copy, 300, folder, L"msvc-host-example.xml");
+    Copy(longImages, 300, folder, L"msvc-host-long-images.xml");
 
     CheckReferences(plugin);
     CheckIdentity(plugin);
@@ -835,6 +963,11 @@ int Run(const wchar_t* dllPath, const wchar_t* example, const wchar_t* tracePath
         CheckThrowingHost(plugin, copy);
     else
         Check(false, "the example can be copied");
+    if (MakeLongImageDocument(longImages))
+        CheckThrowingWarningsReleaseMemory(plugin, longImages);
+    else
+        Check(false, "a document of long image paths can be written");
+    DeleteFileW(longImages);
     CheckExampleImport(plugin, example, trace, "the example imports again after the host's throw");
     Check(plugin->Release(), "the last Release destroys the plug-in");
     FreeLibrary(module);
