@@ -1,22 +1,47 @@
 // A file's bytes as an XML tree: malformed files are reported, the declared encoding, the root
 // and its version are found, and the root goes to the dispatch.
 
+#include "document/ImportMemory.h"
 #include "document/NestingDepth.h"
+#include "document/StringTable.h"
 #include "document/ToWide.h"
 #include "import/LandXMLImporter.h"
-#include "plugin/HostBoundary.h"
-#include "plugin/StringTable.h"
 
 #include <memory>
+#include <new>
 
 namespace Plugin
 {
+namespace
+{
+
+using Tree = rapidxml::xml_document<char>;
+
+struct TreeDelete
+{
+    void operator()(Tree* tree) const
+    {
+        std::destroy_at(tree);
+        ImportMemory::Free(tree);
+    }
+};
+
+// The tree and its node pool, which is large, in the import's memory rather than on the host's
+// stack; the nodes it adds as it grows come from there too.
+std::unique_ptr<Tree, TreeDelete> NewTree()
+{
+    std::unique_ptr<Tree, TreeDelete> tree(new (ImportMemory::Allocate(sizeof(Tree))) Tree());
+    tree->set_allocator([](std::size_t size) { return ImportMemory::Allocate(size); },
+                        [](void* block) { ImportMemory::Free(block); });
+    return tree;
+}
+
+} // namespace
 
 void CLandXMLImporter::ReportFormatError()
 {
     // The text first: a text that cannot be loaded fails the file before the host hears of it.
-    const WideString message = LoadText(TextFileFormatError);
-    const Held heldMessage(message);
+    const WideText message = LoadText(TextFileFormatError);
     sink->SetFileResult(-1);
     sink->ReportError(message.c_str());
 }
@@ -30,9 +55,7 @@ void CLandXMLImporter::ParseDocument(char* buffer)
         ReportFormatError();
         return;
     }
-    // The tree's node pool is large; it lives on the heap, not on the host's stack.
-    const auto tree = std::make_unique<rapidxml::xml_document<char>>();
-    const Held heldTree(tree);
+    const auto tree = NewTree();
     try
     {
         tree->parse<rapidxml::parse_declaration_node>(buffer);

@@ -2,8 +2,8 @@
 
 #include "document/ToWide.h"
 #include "import/LandXMLImporter.h"
+#include "platform/HResultError.h"
 #include "platform/Platform.h"
-#include "plugin/HResultError.h"
 
 #include <algorithm>
 #include <climits>

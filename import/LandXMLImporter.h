@@ -2,6 +2,7 @@
 
 #include "document/Lookup.h"
 #include "document/WideText.h"
+#include "import/HostBoundary.h"
 #include "import/Tables.h"
 #include "plugin/HostInterfaces.h"
 
@@ -11,7 +12,8 @@
 namespace Plugin
 {
 
-// One owned reference to a host parser; replacing or destroying it releases the old object.
+// One owned reference to a host parser; replacing or destroying it releases the old object, and
+// so does a host's exception that passes the import.
 class ParserReference
 {
 public:
@@ -35,6 +37,7 @@ public:
 
 private:
     IValueParser* object = nullptr;
+    Held held{*this};
 };
 
 // The state of one file's import. Every reader is an operation of it; they meet only through
@@ -118,10 +121,15 @@ private:
     // and every reader of the extension takes its children from here.
     struct ExtensionChildren
     {
+        ExtensionChildren()
+            : points(ImportMemory::Resource()), planFeatures(ImportMemory::Resource()),
+              surveys(ImportMemory::Resource())
+        {
+        }
         const Node* element = nullptr;
-        std::vector<const Node*> points;
-        std::vector<const Node*> planFeatures; // "PlanFeature" and "Parcel"
-        std::vector<const Node*> surveys;
+        std::pmr::vector<const Node*> points;
+        std::pmr::vector<const Node*> planFeatures; // "PlanFeature" and "Parcel"
+        std::pmr::vector<const Node*> surveys;
     };
     const ExtensionChildren& ChildrenOf(const Node* extension);
 

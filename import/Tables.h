@@ -6,6 +6,7 @@
 // `Keys`, which numbers it. A table is then an array by key number: an observation hashes its
 // target's name once and finds the point record, the reflector constant and the images with it.
 
+#include "document/ImportMemory.h"
 #include "document/WideText.h"
 
 #include <cstddef>
@@ -23,11 +24,11 @@ namespace Plugin
 {
 
 // Texts kept until the file's import ends. A kept text is zero-terminated, so its data() may be
-// handed to the host as it is.
+// handed to the host as it is. Its blocks come from the import's memory.
 class TextArena
 {
 public:
-    TextArena() = default;
+    TextArena() : memory(ImportMemory::Resource()) {}
     TextArena(const TextArena&) = delete;
     TextArena& operator=(const TextArena&) = delete;
 
@@ -74,7 +75,10 @@ constexpr Key kNoKey = ~Key{0};
 class Keys
 {
 public:
-    explicit Keys(TextArena& memory) : arena(memory) {}
+    explicit Keys(TextArena& memory)
+        : arena(memory), entries(ImportMemory::Resource()), slots(ImportMemory::Resource())
+    {
+    }
     Keys(const Keys&) = delete;
     Keys& operator=(const Keys&) = delete;
 
@@ -154,8 +158,8 @@ private:
     }
 
     TextArena& arena;
-    std::vector<Entry> entries; // by key
-    std::vector<Key> slots;
+    std::pmr::vector<Entry> entries; // by key
+    std::pmr::vector<Key> slots;
     std::size_t capacity = 0;
     std::size_t mask = 0;
     mutable Key lastFound = 0;
@@ -166,7 +170,7 @@ private:
 template <typename Record> class Table
 {
 public:
-    explicit Table(Keys& tableKeys) : keys(tableKeys) {}
+    explicit Table(Keys& tableKeys) : keys(tableKeys), records(ImportMemory::Resource()) {}
     Table(const Table&) = delete;
     Table& operator=(const Table&) = delete;
 
@@ -198,7 +202,7 @@ public:
 
 private:
     Keys& keys;
-    std::deque<std::optional<Record>> records; // by key; growing keeps their places
+    std::pmr::deque<std::optional<Record>> records; // by key; growing keeps their places
     std::size_t count = 0;
 };
 
@@ -251,7 +255,11 @@ struct TpsCorrection
 class ImageTable
 {
 public:
-    ImageTable(Keys& ids, TextArena& arena) : keys(ids), names(arena) {}
+    ImageTable(Keys& ids, TextArena& arena)
+        : keys(ids), names(arena), entries(ImportMemory::Resource()),
+          ofKey(ImportMemory::Resource()), firstByName(ImportMemory::Resource())
+    {
+    }
     ImageTable(const ImageTable&) = delete;
     ImageTable& operator=(const ImageTable&) = delete;
 
@@ -314,9 +322,9 @@ private:
 
     Keys& keys;
     Keys names;
-    std::deque<Entry> entries; // in the order they were added
-    std::vector<Ends> ofKey;
-    std::vector<std::uint32_t> firstByName;
+    std::pmr::deque<Entry> entries; // in the order they were added
+    std::pmr::vector<Ends> ofKey;
+    std::pmr::vector<std::uint32_t> firstByName;
 };
 
 } // namespace Plugin

@@ -1,17 +1,24 @@
 // The document's units choose the host's four value parsers and what their results are scaled by.
 
+#include "import/HostBoundary.h"
 #include "import/LandXMLImporter.h"
-#include "plugin/HostBoundary.h"
 
 namespace Plugin
 {
 namespace
 {
 
+// The factory's reference, dropped when the parsers are had, or when a request fails or a host's
+// exception passes.
 struct FactoryReference
 {
-    IValueParserFactory* factory;
+    explicit FactoryReference(IValueParserFactory* host) : factory(host) {}
+    FactoryReference(const FactoryReference&) = delete;
+    FactoryReference& operator=(const FactoryReference&) = delete;
     ~FactoryReference() { factory->Release(); }
+
+    IValueParserFactory* factory;
+    Held held{*this};
 };
 
 constexpr double kPi = 3.14159265358979323846;
@@ -73,9 +80,7 @@ void CLandXMLImporter::ReadUnits(const Node* units)
             if (ValueIs(linear, unit.name))
                 lengthScale = unit.metres;
     }
-    // The factory's reference is dropped even when a request fails.
-    const FactoryReference factory{sink->GetValueParserFactory()};
-    const Held heldFactory(factory);
+    const FactoryReference factory(sink->GetValueParserFactory());
     distanceParser.Reset(factory.factory->GetDistanceParser(0));
     angleParser.Reset(factory.factory->GetAngleParser(angularUnit));
     pressureParser.Reset(factory.factory->GetPressureParser(pressureUnit));

@@ -1,7 +1,9 @@
 #pragma once
 
 // Every call into the operating system goes through here: one implementation per OS, chosen by
-// the build. Nothing outside this folder tests which OS it runs on.
+// the build. Outside this folder only the host's contract tests which system it is built for:
+// plugin/HostInterfaces.h for the text type and wide literals and for how a returned GUID is
+// passed, and the plug-in object's GetId, which implements that slot.
 
 #include "plugin/HostInterfaces.h"
 
@@ -9,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #ifdef _WIN32
 #define LANDXML_EXPORT extern "C" __declspec(dllexport)
@@ -54,14 +57,15 @@ std::string ToUtf8(const WideChar* text, std::size_t length);
 std::int32_t SystemError();
 constexpr std::int32_t kErrorInsufficientBuffer = 122;
 
-// A text of the module's string table (neutral language). Returns false when the id is not in
-// the table. Raises HResultError when the text cannot be copied.
-bool LoadStringResource(unsigned id, WideString& text);
+// A text of the module's string table (neutral language), where the module holds it: valid as
+// long as the module is loaded, and not zero-terminated. Returns false when the id is not in the
+// table. Raises HResultError when the table cannot be read.
+bool LoadStringResource(unsigned id, std::basic_string_view<WideChar>& text);
 
 // Opens a file for binary reading without denying others read or write access. Returns null
 // when it cannot be opened, and for anything that is not a regular file (opening a pipe must
 // never block the import).
-std::FILE* OpenSharedForReading(const WideString& path);
+std::FILE* OpenSharedForReading(const WideChar* path);
 
 // The size of an open file from seeking to its end; false when it cannot be determined. The file
 // is positioned at its start again afterwards.

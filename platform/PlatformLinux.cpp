@@ -3,7 +3,7 @@
 
 #include "platform/Platform.h"
 
-#include "plugin/HResultError.h"
+#include "platform/HResultError.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -257,29 +257,22 @@ std::int32_t SystemError()
     return lastError;
 }
 
-bool LoadStringResource(unsigned id, WideString& text)
+bool LoadStringResource(unsigned id, std::basic_string_view<WideChar>& text)
 {
     for (const StringEntry& entry : kStringTable)
     {
         if (entry.id == id)
         {
-            try
-            {
-                text.assign(entry.text);
-            }
-            catch (const std::bad_alloc&)
-            {
-                throw Plugin::HResultError(Plugin::E_OUTOFMEMORY_HR);
-            }
+            text = entry.text;
             return true;
         }
     }
     return false;
 }
 
-std::FILE* OpenSharedForReading(const WideString& path)
+std::FILE* OpenSharedForReading(const WideChar* path)
 {
-    const std::string name = ToUtf8(path.data(), path.size());
+    const std::string name = ToUtf8(path, std::char_traits<WideChar>::length(path));
     // Non-blocking, so that a FIFO with no writer cannot hold the import; only regular files
     // are read.
     const int descriptor = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);

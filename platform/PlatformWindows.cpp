@@ -12,8 +12,8 @@
 #include <share.h>
 #include <sys/stat.h>
 
+#include "platform/HResultError.h"
 #include "platform/Platform.h"
-#include "plugin/HResultError.h"
 
 #include <new>
 
@@ -130,7 +130,7 @@ std::int32_t SystemError()
     return static_cast<std::int32_t>(::GetLastError());
 }
 
-bool LoadStringResource(unsigned id, WideString& text)
+bool LoadStringResource(unsigned id, std::basic_string_view<WideChar>& text)
 {
     // String ids are 16-bit; anything larger names no entry of any table.
     if (id > 0xFFFF)
@@ -162,20 +162,13 @@ bool LoadStringResource(unsigned id, WideString& text)
         throw Plugin::HResultError(Plugin::E_INVALIDARG_HR);
     if (block[at] == 0)
         return false;
-    try
-    {
-        text.assign(block + at + 1, block[at]);
-    }
-    catch (const std::bad_alloc&)
-    {
-        throw Plugin::HResultError(Plugin::E_OUTOFMEMORY_HR);
-    }
+    text = std::basic_string_view<WideChar>(block + at + 1, block[at]);
     return true;
 }
 
-std::FILE* OpenSharedForReading(const WideString& path)
+std::FILE* OpenSharedForReading(const WideChar* path)
 {
-    std::FILE* file = ::_wfsopen(path.c_str(), L"rb", _SH_DENYNO);
+    std::FILE* file = ::_wfsopen(path, L"rb", _SH_DENYNO);
     if (file == nullptr)
         return nullptr;
     // Only regular files are read: a device or pipe could block the import or never end.

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "document/WideText.h"
 #include "plugin/RefCounted.h"
 
 #include <cstddef>
+#include <memory_resource>
 #include <vector>
 
 namespace Plugin
@@ -12,7 +14,7 @@ namespace Plugin
 struct ComboChoice
 {
     int id;
-    WideString text;
+    WideText text;
 };
 
 namespace Detail
@@ -22,7 +24,8 @@ namespace Detail
 class CComboItem : public CRefCountedImpl<IComboItem, false>
 {
 public:
-    CComboItem(int itemId, WideString itemText) : id(itemId), text(std::move(itemText)) {}
+    // The item is the host's to keep: its text is its own, not the call's memory.
+    CComboItem(int itemId, WideView itemText) : id(itemId), text(itemText) {}
 
     int GetId() override { return id; }
     BSTR GetText() override;
@@ -64,7 +67,7 @@ private:
 
 // Adds one combo-box property to the view: an item per choice, each released again after the
 // call, so that only the items the host kept with AddRef live on. Returns the view's result.
-bool BuildComboProperty(IPropertyListView* view, int propertyId, bool flag, const WideString& label,
-                        const std::vector<ComboChoice>& choices, int selectedId);
+bool BuildComboProperty(IPropertyListView* view, int propertyId, bool flag, const WideText& label,
+                        const std::pmr::vector<ComboChoice>& choices, int selectedId);
 
 } // namespace Plugin

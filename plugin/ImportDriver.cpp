@@ -1,10 +1,10 @@
 #include "plugin/ImportDriver.h"
 
+#include "document/StringTable.h"
+#include "import/HostBoundary.h"
 #include "import/LandXMLImporter.h"
+#include "platform/HResultError.h"
 #include "platform/Platform.h"
-#include "plugin/HResultError.h"
-#include "plugin/HostBoundary.h"
-#include "plugin/StringTable.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -21,11 +21,28 @@ namespace Plugin
 namespace
 {
 
-struct FileCloser
+// The file being read; closed when it ends, or as a host's exception passes.
+struct OpenFile
 {
-    void operator()(std::FILE* file) const { std::fclose(file); }
+    explicit OpenFile(std::FILE* opened) : file(opened) {}
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    ~OpenFile()
+    {
+        if (file != nullptr)
+            std::fclose(file);
+    }
+
+    std::FILE* file;
+    Held held{*this};
 };
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// A block of the import's memory.
+struct MemoryFree
+{
+    void operator()(char* block) const { ImportMemory::Free(block); }
+};
+using Buffer = std::unique_ptr<char, MemoryFree>;
 
 // Reads at most size bytes in pieces a 32-bit C runtime can take; returns how many were read.
 std::size_t ReadInto(std::FILE* file, char* buffer, std::uint64_t size)
@@ -46,7 +63,7 @@ std::size_t ReadInto(std::FILE* file, char* buffer, std::uint64_t size)
 
 // The file's bytes followed by one zero byte. A file whose size cannot be held raises the
 // allocation failure.
-std::unique_ptr<char[]> ReadWholeFile(std::FILE* file)
+Buffer ReadWholeFile(std::FILE* file)
 {
     std::uint64_t size = 0;
     if (Platform::FileSize(file, size))
@@ -57,20 +74,21 @@ std::unique_ptr<char[]> ReadWholeFile(std::FILE* file)
         // Not cleared first: the read fills it, and a file that shrank meanwhile leaves only zeros
         // after what was read.
         const std::size_t capacity = static_cast<std::size_t>(size) + 1;
-        std::unique_ptr<char[]> buffer(new char[capacity]);
+        Buffer buffer(static_cast<char*>(ImportMemory::Allocate(capacity)));
         const std::size_t read = ReadInto(file, buffer.get(), size);
         std::memset(buffer.get() + read, 0, capacity - read);
         return buffer;
     }
     // No size to be had: read what the stream gives, still ending in a zero byte.
-    std::vector<char> bytes;
+    std::pmr::vector<char> bytes(ImportMemory::Resource());
     char piece[65536];
     std::size_t got = 0;
     while ((got = std::fread(piece, 1, sizeof piece, file)) != 0)
         bytes.insert(bytes.end(), piece, piece + got);
-    std::unique_ptr<char[]> buffer(new char[bytes.size() + 1]());
+    Buffer buffer(static_cast<char*>(ImportMemory::Allocate(bytes.size() + 1)));
     if (!bytes.empty())
         std::memcpy(buffer.get(), bytes.data(), bytes.size());
+    buffer.get()[bytes.size()] = 0;
     return buffer;
 }
 
@@ -98,29 +116,23 @@ void ReportFailure(IImportSink& sink, std::int32_t code)
     sink.SetProgress(100.0f);
 }
 
-// BeginFile, read the file whole, parse and import it, progress 100. Everything it holds is
-// listed, for a host's exception that leaves it without running destructors.
+// BeginFile, read the file whole, parse and import it, progress 100. Its memory comes from the
+// import's, and the file lists itself: a host's exception leaves nothing behind.
 void ImportFileContents(const WideChar* current, IImportSink& sink,
                         const bool* considerPrismConstant, bool& begun)
 {
     // The host's text is copied at once; a null item stands for an empty path.
-    const WideString path = current != nullptr ? WideString(current) : WideString();
-    const Held heldPath(path);
+    const WideText path(current != nullptr ? WideView(current) : WideView());
     begun = true;
     sink.BeginFile(path.c_str());
-    FileHandle file(Platform::OpenSharedForReading(path));
-    const Held heldFile(file);
-    if (!file)
+    const OpenFile opened(Platform::OpenSharedForReading(path.c_str()));
+    if (opened.file == nullptr)
     {
-        const WideString message = LoadText(TextCannotOpenFile);
-        const Held heldMessage(message);
-        sink.ReportError(message.c_str());
+        sink.ReportError(LoadText(TextCannotOpenFile).c_str());
         return;
     }
-    std::unique_ptr<char[]> buffer = ReadWholeFile(file.get());
-    const Held heldBuffer(buffer);
+    const Buffer buffer = ReadWholeFile(opened.file);
     CLandXMLImporter importer(&sink, considerPrismConstant, path);
-    const Held heldImporter(importer);
     importer.ParseDocument(buffer.get());
     sink.SetProgress(100.0f);
 }

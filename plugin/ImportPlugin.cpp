@@ -1,7 +1,7 @@
 #include "plugin/ImportPlugin.h"
 
+#include "import/HostBoundary.h"
 #include "platform/Platform.h"
-#include "plugin/HostBoundary.h"
 #include "plugin/ImportDriver.h"
 
 #include <new>

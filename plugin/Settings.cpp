@@ -1,10 +1,10 @@
 // The one setting, ConsiderPrismConstant, in the host's store and in its property list.
 
+#include "document/StringTable.h"
+#include "import/HostBoundary.h"
 #include "platform/Platform.h"
 #include "plugin/ComboItem.h"
-#include "plugin/HostBoundary.h"
 #include "plugin/ImportPlugin.h"
-#include "plugin/StringTable.h"
 
 #include <exception>
 
@@ -27,10 +27,10 @@ namespace
 {
 
 // The items of one combo property, each with the reference its creator gave it, let go together:
-// an item the host did not keep with AddRef ends then.
+// an item the host did not keep with AddRef ends then, or as a host's exception passes.
 struct ComboItems
 {
-    ComboItems() = default;
+    ComboItems() : items(ImportMemory::Resource()) {}
     ComboItems(const ComboItems&) = delete;
     ComboItems& operator=(const ComboItems&) = delete;
     ~ComboItems()
@@ -38,24 +38,25 @@ struct ComboItems
         for (IComboItem* item : items)
             item->Release();
     }
-    std::vector<IComboItem*> items;
+    std::pmr::vector<IComboItem*> items;
+    Held held{*this};
 };
 
 } // namespace
 
-bool BuildComboProperty(IPropertyListView* view, int propertyId, bool flag, const WideString& label,
-                        const std::vector<ComboChoice>& choices, int selectedId)
+bool BuildComboProperty(IPropertyListView* view, int propertyId, bool flag, const WideText& label,
+                        const std::pmr::vector<ComboChoice>& choices, int selectedId)
 {
     ComboItems made;
-    const Held heldItems(made);
     made.items.reserve(choices.size());
     for (const ComboChoice& choice : choices)
     {
+        // The host's object: from the plain heap, since the host may keep it after the call.
         auto* item = new Detail::CComboItem(choice.id, choice.text);
         item->AddRef();
         made.items.push_back(item); // within the reserved room: cannot fail
     }
-    CEnumeratorImpl<std::vector<IComboItem*>> enumerator(made.items);
+    CEnumeratorImpl<std::pmr::vector<IComboItem*>> enumerator(made.items);
     return view->AddComboProperty(propertyId, flag, label.c_str(), &enumerator, selectedId);
 }
 
@@ -79,16 +80,12 @@ void CImportPluginImpl::FillPropertyList(IPropertyListView* newView)
             // is: the host shows what was added.
             try
             {
-                const WideString caption = LoadText(TextSettingsCaption);
-                const Held heldCaption(caption);
-                view->AddCategory(caption.c_str());
-                const std::vector<ComboChoice> choices = {{1, LoadText(TextConsider)},
-                                                          {0, LoadText(TextDoNotConsider)}};
-                const Held heldChoices(choices);
-                const WideString label = LoadText(TextPrismConstant);
-                const Held heldLabel(label);
-                BuildComboProperty(view, kPrismConstantProperty, true, label, choices,
-                                   considerPrismConstant ? 1 : 0);
+                view->AddCategory(LoadText(TextSettingsCaption).c_str());
+                std::pmr::vector<ComboChoice> choices(ImportMemory::Resource());
+                choices.push_back({1, LoadText(TextConsider)});
+                choices.push_back({0, LoadText(TextDoNotConsider)});
+                BuildComboProperty(view, kPrismConstantProperty, true, LoadText(TextPrismConstant),
+                                   choices, considerPrismConstant ? 1 : 0);
             }
             catch (const std::exception&)
             {

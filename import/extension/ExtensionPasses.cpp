@@ -11,7 +11,10 @@ const CLandXMLImporter::ExtensionChildren& CLandXMLImporter::ChildrenOf(const No
     ExtensionChildren& children = extensionChildren;
     if (children.element == extension)
         return children;
-    children = ExtensionChildren{extension, {}, {}, {}};
+    children.element = extension;
+    children.points.clear();
+    children.planFeatures.clear();
+    children.surveys.clear();
     for (const Node* child = extension->first_node(); child; child = child->next_sibling())
     {
         if (NameIs(child, "Point"))
@@ -47,7 +50,7 @@ void CLandXMLImporter::ReadExtensionSecondPass(const Node* extension)
     // The points again, which reports their missing image files once more; then the setups of
     // the first survey, whose images of no point go to their stations now.
     ReadExtensionPoints(extension);
-    const std::vector<const Node*>& surveys = ChildrenOf(extension).surveys;
+    const std::pmr::vector<const Node*>& surveys = ChildrenOf(extension).surveys;
     if (surveys.empty())
         return;
     for (const Node* setup = FindChild(surveys.front(), "InstrumentSetup"); setup != nullptr;

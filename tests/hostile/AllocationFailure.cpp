@@ -6,7 +6,7 @@
 // the allocation), the test skips.
 
 #include "platform/Platform.h"
-#include "plugin/HResultError.h"
+#include "platform/HResultError.h"
 #include "tests/hostile/HostileSupport.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TestImport.h"

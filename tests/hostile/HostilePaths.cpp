@@ -1,7 +1,7 @@
 // Paths the host may hand over that are not plain files at plain places: a folder, a FIFO,
 // Cyrillic and very long paths, and documents whose image references climb out of their folder.
 
-#include "plugin/StringTable.h"
+#include "document/StringTable.h"
 #include "tests/hostile/HostileSupport.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TestImport.h"
@@ -22,7 +22,7 @@ std::u16string Text16(const Plugin::WideString& text)
 std::vector<std::string> CannotOpen(const std::filesystem::path& path)
 {
     return {Hostile::TextCall("BeginFile", Text16(Host::HostPath(path))),
-            Hostile::TextCall("ReportError", Text16(Plugin::LoadText(Plugin::TextCannotOpenFile)))};
+            Hostile::TextCall("ReportError", Text16(Plugin::WideString(Plugin::LoadText(Plugin::TextCannotOpenFile).View())))};
 }
 
 // Imports path; a blocked import fails the test instead of hanging it (see Release below).

@@ -2,7 +2,7 @@
 
 #include "plugin/ImportDriver.h"
 #include "platform/Platform.h"
-#include "plugin/HResultError.h"
+#include "platform/HResultError.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TestImport.h"
 #include "tools/host/FailingObserver.h"

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <cwchar>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace
@@ -58,9 +59,9 @@ TEST(StringResource, LoadsEachRussianTextOfTheTable)
     };
     for (const auto& [id, expected] : cases)
     {
-        WideString text;
+        std::wstring_view text;
         EXPECT_TRUE(Platform::LoadStringResource(id, text)) << id;
-        EXPECT_EQ(Hex(text), Hex(expected)) << id;
+        EXPECT_EQ(Hex(WideString(text)), Hex(expected)) << id;
     }
 }
 
@@ -80,7 +81,7 @@ TEST(StringResource, IdsOutsideTheTableAreNotFound)
     };
     for (const unsigned id : cases)
     {
-        WideString text;
+        std::wstring_view text;
         EXPECT_FALSE(Platform::LoadStringResource(id, text)) << id;
     }
 }
@@ -267,7 +268,7 @@ TEST_F(OpenSharedForReading, OpensRegularFilesOnly)
 
     for (const WideString& path : {latin, cyrillic})
     {
-        std::FILE* file = Platform::OpenSharedForReading(path);
+        std::FILE* file = Platform::OpenSharedForReading(path.c_str());
         ASSERT_NE(file, nullptr) << Hex(path);
         std::uint64_t size = 0;
         EXPECT_TRUE(Platform::FileSize(file, size));
@@ -283,7 +284,7 @@ TEST_F(OpenSharedForReading, OpensRegularFilesOnly)
     };
     for (const WideString& path : notRegular)
     {
-        std::FILE* file = Platform::OpenSharedForReading(path);
+        std::FILE* file = Platform::OpenSharedForReading(path.c_str());
         EXPECT_EQ(file, nullptr) << Hex(path);
         if (file != nullptr)
             std::fclose(file);
@@ -300,7 +301,7 @@ TEST_F(OpenSharedForReading, DeniesOthersNeitherReadNorWrite)
         ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(writer, INVALID_HANDLE_VALUE);
-    std::FILE* file = Platform::OpenSharedForReading(path);
+    std::FILE* file = Platform::OpenSharedForReading(path.c_str());
     EXPECT_NE(file, nullptr) << "open while another handle writes";
 
     const HANDLE secondWriter = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,

@@ -5,7 +5,7 @@
 #include "tools/host/ImportRuns.h"
 
 #include "import/LandXMLImporter.h"
-#include "plugin/HResultError.h"
+#include "platform/HResultError.h"
 #include "plugin/ImportDriver.h"
 #include "plugin/ImportPlugin.h"
 #include "tools/host/AllocationFailure.h"

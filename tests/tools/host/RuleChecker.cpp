@@ -4,7 +4,7 @@
 // sequences that must pass without any.
 
 #include "tools/host/RuleChecker.h"
-#include "plugin/StringTable.h"
+#include "document/StringTable.h"
 #include "tools/host/Recorder.h"
 
 #include <functional>

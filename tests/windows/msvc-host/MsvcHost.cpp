@@ -879,7 +879,10 @@ bool MakeLongImageDocument(const wchar_t* path)
               "xmlns:landxml=\"http://www.landxml.org/schema/LandXML-1.2\" version=\"1.2\">\n"
               "  <Units><Metric linearUnit=\"meter\" angularUnit=\"decimal dd.mm.ss\"/></Units>\n"
               "  <HexagonLandXML version=\"1.8\">\n"
-              "    <Point uniqueID=\"101\" subclass=\"TPS\">\n"
+              "    <Point uniqueID=\"101_");
+    // The point's id, alive while its images are looked for, is long too.
+    bytes.Repeat('p', 150);
+    bytes.Add("\" subclass=\"TPS\">\n"
               "      <OnboardImages>\n"
               "        <landxml:DocFileRef name=\"IMG_");
     bytes.Repeat('n', 200);

@@ -10,8 +10,9 @@ constexpr std::int32_t E_OUTOFMEMORY_HR = static_cast<std::int32_t>(0x8007000E);
 constexpr std::int32_t E_INVALIDARG_HR = static_cast<std::int32_t>(0x80070057);
 constexpr std::int32_t E_FAIL_HR = static_cast<std::int32_t>(0x80004005);
 
-// A failure the plug-in does not report through the sink. It is never caught inside the
-// plug-in: it ends the whole import and leaves it to the host.
+// A failure that is not the document's: a text that cannot be converted or loaded, raised with
+// the system's error code. The import driver catches it and reports the file as failed with the
+// system's text for the code; no slot lets it reach the host.
 class HResultError : public std::exception
 {
 public:

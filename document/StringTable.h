@@ -1,6 +1,6 @@
 #pragma once
 
-#include "plugin/HostInterfaces.h"
+#include "document/WideText.h"
 
 namespace Plugin
 {
@@ -15,8 +15,8 @@ enum TextId : unsigned
     TextPrismConstant = 106,
 };
 
-// A text of the module's string table; an id that is not in the table gives the empty string.
-// Raises HResultError when the text cannot be loaded.
-WideString LoadText(unsigned id);
+// A text of the module's string table; an id that is not in the table gives the empty text.
+// Raises HResultError when the table cannot be read.
+WideText LoadText(unsigned id);
 
 } // namespace Plugin

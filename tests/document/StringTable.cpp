@@ -1,6 +1,6 @@
 // The module's texts: every message and label the host shows comes from here.
 
-#include "plugin/StringTable.h"
+#include "document/StringTable.h"
 #include "tools/host/Text.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +21,7 @@ TEST(StringTable, LoadsEachTextOfTheTableExactly)
         {106, u"Постоянная призмы"},
     };
     for (const auto& [id, text] : texts)
-        EXPECT_EQ(Plugin::LoadText(id), Host::ToWideString(text)) << "id " << id;
+        EXPECT_EQ(Plugin::WideString(Plugin::LoadText(id).View()), Host::ToWideString(text)) << "id " << id;
 }
 
 TEST(StringTable, AnIdOutsideTheTableGivesTheEmptyText)
