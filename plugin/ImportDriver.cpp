@@ -14,6 +14,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace Plugin
@@ -44,9 +45,15 @@ std::size_t ReadInto(std::FILE* file, char* buffer, std::uint64_t size)
     return done;
 }
 
-// The file's bytes followed by one zero byte. A file whose size cannot be held raises the
-// allocation failure.
-std::unique_ptr<char[]> ReadWholeFile(std::FILE* file)
+// A file's bytes, followed by one zero byte that size does not count.
+struct FileBytes
+{
+    std::unique_ptr<char[]> bytes;
+    std::size_t size = 0;
+};
+
+// The whole file. A file whose size cannot be held raises the allocation failure.
+FileBytes ReadWholeFile(std::FILE* file)
 {
     std::uint64_t size = 0;
     if (Platform::FileSize(file, size))
@@ -60,7 +67,7 @@ std::unique_ptr<char[]> ReadWholeFile(std::FILE* file)
         std::unique_ptr<char[]> buffer(new char[capacity]);
         const std::size_t read = ReadInto(file, buffer.get(), size);
         std::memset(buffer.get() + read, 0, capacity - read);
-        return buffer;
+        return {std::move(buffer), read};
     }
     // No size to be had: read what the stream gives, still ending in a zero byte.
     std::vector<char> bytes;
@@ -71,7 +78,7 @@ std::unique_ptr<char[]> ReadWholeFile(std::FILE* file)
     std::unique_ptr<char[]> buffer(new char[bytes.size() + 1]());
     if (!bytes.empty())
         std::memcpy(buffer.get(), bytes.data(), bytes.size());
-    return buffer;
+    return {std::move(buffer), bytes.size()};
 }
 
 // An error's code in hexadecimal, as "0x8007000E", for a code the system has no text for.
@@ -117,11 +124,11 @@ void ImportFileContents(const WideChar* current, IImportSink& sink,
         sink.ReportError(message.c_str());
         return;
     }
-    std::unique_ptr<char[]> buffer = ReadWholeFile(file.get());
-    const Held heldBuffer(buffer);
+    FileBytes contents = ReadWholeFile(file.get());
+    const Held heldContents(contents);
     CLandXMLImporter importer(&sink, considerPrismConstant, path);
     const Held heldImporter(importer);
-    importer.ParseDocument(buffer.get());
+    importer.ParseDocument(contents.bytes.get(), contents.size);
     sink.SetProgress(100.0f);
 }
 
