@@ -45,11 +45,12 @@ constexpr SingleByteSet kSingleByteSets[] = {
 };
 constexpr std::uint32_t kThreadAnsiCodePage = 1251;
 
-// Where Windows reads a byte otherwise than the C library, which leaves most of these bytes
-// undefined: Windows gives them characters of the private use area, in runs. Bytes first to
-// last read as character and the characters after it. Measured under Wine (MultiByteToWideChar
-// without flags, every byte of each code page); the C library's undefined bytes 0x80 to 0x9F,
-// read by Windows as U+0080 to U+009F, follow a rule instead.
+// Where Windows reads a byte otherwise than the C library: mostly bytes the library leaves
+// undefined, to which Windows gives characters of the private use area, in runs, and a few it
+// maps to other characters. Bytes first to last read as character and the characters after it.
+// Measured under Wine (MultiByteToWideChar without flags, every byte of each code page). Bytes
+// 0x80 to 0x9F the library leaves undefined are U+0080 to U+009F on Windows, by rule; any other
+// byte it left undefined would become U+FFFD (none does).
 struct WindowsReading
 {
     std::uint32_t codePage;
