@@ -48,19 +48,21 @@ const char* SkipPast(const char* p, const char* terminator)
     }
 }
 
-// With encoding, the value of the first attribute named "encoding" is left there, as written.
-const char* SkipAttributes(const char* p, std::string_view* encoding = nullptr)
+// With Declaration, the value of the first attribute named "encoding" is left in *encoding, as
+// written. Every element's attributes pass here: they pay nothing for it.
+template <bool Declaration> const char* SkipAttributes(const char* p, std::string_view* encoding)
 {
     bool found = false;
     while (IsAttributeNameChar(*p))
     {
-        const char* name = p;
+        [[maybe_unused]] const char* name = p;
         ++p;
         while (IsAttributeNameChar(*p))
             ++p;
-        const bool wanted =
-            encoding != nullptr && !found &&
-            std::string_view(name, static_cast<std::size_t>(p - name)) == "encoding";
+        bool wanted = false;
+        if constexpr (Declaration)
+            wanted =
+                !found && std::string_view(name, static_cast<std::size_t>(p - name)) == "encoding";
         p = SkipSpace(p);
         if (*p != '=')
             return nullptr;
@@ -69,7 +71,7 @@ const char* SkipAttributes(const char* p, std::string_view* encoding = nullptr)
         if (quote != '\'' && quote != '"')
             return nullptr;
         ++p;
-        const char* value = p;
+        [[maybe_unused]] const char* value = p;
         while (*p != quote)
         {
             if (*p == 0)
@@ -125,7 +127,7 @@ const char* SkipOtherNode(const char* p, MarkupScan* scan)
             (p[2] == 'l' || p[2] == 'L') && IsSpace(p[3]))
         {
             std::string_view encoding;
-            p = SkipAttributes(SkipSpace(p + 4), &encoding);
+            p = SkipAttributes<true>(SkipSpace(p + 4), &encoding);
             if (p == nullptr || p[0] != '?' || p[1] != '>')
                 return nullptr;
             if (scan != nullptr && !scan->declared)
@@ -191,7 +193,7 @@ void Walk(const char* p, std::size_t limit, MarkupScan& scan)
             ++p;
         if (p == name)
             return;
-        p = SkipAttributes(SkipSpace(p));
+        p = SkipAttributes<false>(SkipSpace(p), nullptr);
         if (p == nullptr)
             return;
         if (*p == '>')
