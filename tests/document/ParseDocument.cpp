@@ -146,6 +146,7 @@ TEST(ParseDocument, MalformedFilesAndMissingRootsAreFormatErrors)
         {"UTF-16, text after the root", "\xFF\xFE<\0L\0/\0>\0x\0"s, kMalformed},
         {"UTF-16, half a unit after the root", "\xFF\xFE<\0L\0/\0>\0\n"s, kMalformed},
         {"UTF-16, zero unit after the root", "\xFF\xFE<\0L\0/\0>\0\0\0x\0"s, kNoRoot},
+        {"UTF-16 without a mark or <?xml", "<\0L\0/\0>\0"s, kMalformed},
         {"text before the root", "text<LandXML/>", kMalformed},
         {"text after the root", "<LandXML/>text", kMalformed},
         {"vertical tab is not white space", "\v<LandXML/>", kMalformed},
