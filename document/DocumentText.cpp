@@ -45,8 +45,10 @@ Platform::CodePage DeclaredCodePage(std::string_view encoding)
 std::string Utf16ToUtf8(const char* bytes, std::size_t size, Utf16 form)
 {
     const bool bigEndian = form == Utf16::BigEndian;
+    using namespace std::string_view_literals;
     const auto* in = reinterpret_cast<const unsigned char*>(bytes);
-    std::size_t at = (in[0] == 0xFF && in[1] == 0xFE) || (in[0] == 0xFE && in[1] == 0xFF) ? 2 : 0;
+    std::size_t at =
+        StartsWith(bytes, size, "\xFF\xFE"sv) || StartsWith(bytes, size, "\xFE\xFF"sv) ? 2 : 0;
     std::string text;
     std::vector<WideChar> piece;
     piece.reserve(kPiece + 1);
