@@ -28,9 +28,9 @@ inline const Node* NextSibling(const Node* node, const char* name)
     return node->next_sibling(name, std::strlen(name));
 }
 
-// Whole, case-sensitive comparison of a tree text with an ASCII keyword. Either code page maps
-// ASCII bytes to themselves and every other byte to a character outside ASCII, so comparing the
-// bytes gives what comparing the converted text would.
+// Whole, case-sensitive comparison of a tree text with an ASCII keyword. The tree's texts are
+// UTF-8, in which ASCII bytes stand for themselves and every other byte belongs to a character
+// outside ASCII, so comparing the bytes gives what comparing the converted text would.
 inline bool TextIs(const char* text, const char* keyword)
 {
     return std::strcmp(text != nullptr ? text : "", keyword) == 0;

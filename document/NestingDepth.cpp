@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <rapidxml/rapidxml.hpp>
+#include <string_view>
 
 namespace Plugin
 {
@@ -47,13 +48,21 @@ const char* SkipPast(const char* p, const char* terminator)
     }
 }
 
-const char* SkipAttributes(const char* p)
+// With Declaration, the value of the first attribute named "encoding" is left in *encoding, as
+// written. Every element's attributes pass here: they pay nothing for it.
+template <bool Declaration> const char* SkipAttributes(const char* p, std::string_view* encoding)
 {
+    bool found = false;
     while (IsAttributeNameChar(*p))
     {
+        [[maybe_unused]] const char* name = p;
         ++p;
         while (IsAttributeNameChar(*p))
             ++p;
+        bool wanted = false;
+        if constexpr (Declaration)
+            wanted =
+                !found && std::string_view(name, static_cast<std::size_t>(p - name)) == "encoding";
         p = SkipSpace(p);
         if (*p != '=')
             return nullptr;
@@ -62,11 +71,17 @@ const char* SkipAttributes(const char* p)
         if (quote != '\'' && quote != '"')
             return nullptr;
         ++p;
+        [[maybe_unused]] const char* value = p;
         while (*p != quote)
         {
             if (*p == 0)
                 return nullptr;
             ++p;
+        }
+        if (wanted)
+        {
+            *encoding = std::string_view(value, static_cast<std::size_t>(p - value));
+            found = true;
         }
         p = SkipSpace(p + 1);
     }
@@ -101,8 +116,9 @@ const char* SkipDoctype(const char* p)
 }
 
 // A node after its '<' that is not an element: declaration, processing instruction, comment,
-// CDATA, document type or another "<!" construct. Null on a syntax error.
-const char* SkipOtherNode(const char* p)
+// CDATA, document type or another "<!" construct. Null on a syntax error. With scan, the first
+// declaration it meets is recorded there.
+const char* SkipOtherNode(const char* p, MarkupScan* scan)
 {
     if (*p == '?')
     {
@@ -110,9 +126,15 @@ const char* SkipOtherNode(const char* p)
         if ((p[0] == 'x' || p[0] == 'X') && (p[1] == 'm' || p[1] == 'M') &&
             (p[2] == 'l' || p[2] == 'L') && IsSpace(p[3]))
         {
-            p = SkipAttributes(SkipSpace(p + 4));
+            std::string_view encoding;
+            p = SkipAttributes<true>(SkipSpace(p + 4), &encoding);
             if (p == nullptr || p[0] != '?' || p[1] != '>')
                 return nullptr;
+            if (scan != nullptr && !scan->declared)
+            {
+                scan->declared = true;
+                scan->encoding = encoding;
+            }
             return p + 2;
         }
         return SkipPast(p, "?>");
@@ -128,8 +150,8 @@ const char* SkipOtherNode(const char* p)
 }
 
 // Follows the parser's reading of the markup up to the end or the first error, counting the
-// elements it would descend into. True as soon as more than limit are open.
-bool WalkExceeds(const char* p, std::size_t limit)
+// elements it would descend into, until more than limit are open.
+void Walk(const char* p, std::size_t limit, MarkupScan& scan)
 {
     std::size_t depth = 0;
     while (p != nullptr)
@@ -138,14 +160,14 @@ bool WalkExceeds(const char* p, std::size_t limit)
         {
             p = SkipSpace(p);
             if (*p != '<')
-                return false; // the end, or text the parser rejects
+                return; // the end, or text the parser rejects
         }
         else if (*p != '<')
         {
             // Character data runs to the next markup.
             p = std::strchr(p, '<');
             if (p == nullptr)
-                return false;
+                return;
         }
         // At '<'.
         if (p[1] == '/' && depth > 0)
@@ -155,7 +177,7 @@ bool WalkExceeds(const char* p, std::size_t limit)
                 ++p;
             p = SkipSpace(p);
             if (*p != '>')
-                return false;
+                return;
             ++p;
             --depth;
             continue;
@@ -163,22 +185,25 @@ bool WalkExceeds(const char* p, std::size_t limit)
         ++p;
         if (*p == '?' || *p == '!')
         {
-            p = SkipOtherNode(p);
+            p = SkipOtherNode(p, depth == 0 ? &scan : nullptr);
             continue;
         }
         const char* name = p;
         while (IsNameChar(*p))
             ++p;
         if (p == name)
-            return false;
-        p = SkipAttributes(SkipSpace(p));
+            return;
+        p = SkipAttributes<false>(SkipSpace(p), nullptr);
         if (p == nullptr)
-            return false;
+            return;
         if (*p == '>')
         {
             ++p;
             if (++depth > limit)
-                return true;
+            {
+                scan.tooDeep = true;
+                return;
+            }
         }
         else if (p[0] == '/' && p[1] == '>')
         {
@@ -186,21 +211,27 @@ bool WalkExceeds(const char* p, std::size_t limit)
         }
         else
         {
-            return false;
+            return;
         }
     }
-    return false;
 }
 
 } // namespace
 
-bool NestsDeeperThan(const char* buffer, std::size_t limit)
+MarkupScan ScanMarkup(const char* buffer, std::size_t limit)
 {
     const char* p = buffer;
     if (static_cast<unsigned char>(p[0]) == 0xEF && static_cast<unsigned char>(p[1]) == 0xBB &&
         static_cast<unsigned char>(p[2]) == 0xBF)
         p += 3;
-    return WalkExceeds(p, limit);
+    MarkupScan scan;
+    Walk(p, limit, scan);
+    return scan;
+}
+
+bool NestsDeeperThan(const char* buffer, std::size_t limit)
+{
+    return ScanMarkup(buffer, limit).tooDeep;
 }
 
 } // namespace Plugin

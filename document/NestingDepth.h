@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 namespace Plugin
 {
@@ -14,8 +15,19 @@ namespace Plugin
 // (MinGW-w64 g++ 12; 1 MiB survives 5414 levels). This limit takes under 200 KiB of either.
 constexpr std::size_t kMaxElementDepth = 1000;
 
-// True when the zero-terminated buffer nests elements deeper than limit. The scan follows the
-// parser's own reading of the markup up to the first error, which the parser then reports.
+// What the markup of a zero-terminated buffer holds, read before the parser reads it. The scan
+// follows the parser's own reading up to the end, the first error (which the parser then
+// reports) or the first element nested deeper than the limit.
+struct MarkupScan
+{
+    bool tooDeep = false;  // elements nest deeper than the limit
+    bool declared = false; // a declaration at the top level, outside every element
+    // The first such declaration's first "encoding" attribute, as written; empty without one.
+    std::string_view encoding;
+};
+MarkupScan ScanMarkup(const char* buffer, std::size_t limit);
+
+// True when the zero-terminated buffer nests elements deeper than limit.
 bool NestsDeeperThan(const char* buffer, std::size_t limit);
 
 } // namespace Plugin

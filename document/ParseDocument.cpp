@@ -1,13 +1,14 @@
-// A file's bytes as an XML tree: malformed files are reported, the declared encoding, the root
-// and its version are found, and the root goes to the dispatch.
+// A file's bytes as an XML tree: the text is read in its encoding, malformed files are reported,
+// the root and its version are found, and the root goes to the dispatch.
 
+#include "document/DocumentText.h"
 #include "document/ImportMemory.h"
 #include "document/NestingDepth.h"
 #include "document/StringTable.h"
-#include "document/ToWide.h"
 #include "import/LandXMLImporter.h"
 
 #include <memory>
+#include <memory_resource>
 #include <new>
 
 namespace Plugin
@@ -46,19 +47,40 @@ void CLandXMLImporter::ReportFormatError()
     sink->ReportError(message.c_str());
 }
 
-void CLandXMLImporter::ParseDocument(char* buffer)
+void CLandXMLImporter::ParseDocument(char* buffer, std::size_t size)
 {
+    // The parser reads UTF-8 only. A document in UTF-16 is read into UTF-8 before its markup is;
+    // one declaring another character set, once the scan has found its declaration. The copy
+    // lives as long as the tree whose texts point into it.
+    std::pmr::string decoded(ImportMemory::Resource());
+    char* utf8 = buffer;
+    const Utf16 utf16 = FindUtf16(buffer, size);
+    if (utf16 != Utf16::None)
+    {
+        decoded = Utf16ToUtf8(buffer, size, utf16);
+        utf8 = decoded.data();
+    }
     // The parser recurses once per nested element: a document deeper than any real one could
     // overflow the host thread's stack, so it is refused as malformed before parsing.
-    if (NestsDeeperThan(buffer, kMaxElementDepth))
+    const MarkupScan scan = ScanMarkup(utf8, kMaxElementDepth);
+    if (scan.tooDeep)
     {
         ReportFormatError();
         return;
     }
+    // Only the first declaration counts. Every character set read here is ASCII below 0x80, so
+    // the markup the scan followed stays the same in UTF-8.
+    const Platform::CodePage codePage = DeclaredCodePage(scan.encoding);
+    if (utf16 == Utf16::None && codePage != Platform::CodePage::Utf8)
+    {
+        decoded = CodePageToUtf8(buffer, codePage);
+        utf8 = decoded.data();
+    }
+
     const auto tree = NewTree();
     try
     {
-        tree->parse<rapidxml::parse_declaration_node>(buffer);
+        tree->parse<rapidxml::parse_declaration_node>(utf8);
     }
     catch (const rapidxml::parse_error&)
     {
@@ -67,19 +89,6 @@ void CLandXMLImporter::ParseDocument(char* buffer)
         return;
     }
     sink->SetProgress(50.0f);
-
-    for (const Node* node = tree->first_node(); node != nullptr; node = node->next_sibling())
-    {
-        if (node->type() != rapidxml::node_declaration)
-            continue;
-        // Only the first declaration counts, and it is read as UTF-8.
-        if (const Attribute* declared = FindAttribute(node, "encoding"))
-        {
-            encoding = ValueOf(declared);
-            ansiCodePage = UsesAnsiCodePage(encoding);
-        }
-        break;
-    }
 
     const Node* root = FindChild(tree.get(), "LandXML");
     if (root == nullptr)

@@ -1,6 +1,5 @@
-// Narrow texts of the document as wide strings, under the declared encoding.
+// Texts of the tree, all UTF-8 whatever the document's encoding, as wide strings.
 
-#include "document/ToWide.h"
 #include "import/LandXMLImporter.h"
 #include "platform/HResultError.h"
 #include "platform/Platform.h"
@@ -26,7 +25,7 @@ void EndAtZero(WideText& text, const WideChar* characters, int written)
 // Converts exactly the text's bytes, without the byte after them: a converter could take a
 // terminator into an incomplete sequence at the end. Raises the system error when the
 // conversion fails for any reason other than a buffer that was too small.
-WideText Convert(Platform::CodePage codePage, const char* text, std::size_t length)
+WideText Convert(const char* text, std::size_t length)
 {
     // Nothing after a zero byte can reach the result.
     if (const void* zero = std::memchr(text, 0, length))
@@ -35,8 +34,8 @@ WideText Convert(Platform::CodePage codePage, const char* text, std::size_t leng
         throw std::bad_alloc();
     const int byteCount = static_cast<int>(length);
 
-    // Pure ASCII means the same characters under either code page: widened as they are
-    // checked, in one pass, eight bytes at a time.
+    // Pure ASCII needs no decoding: widened as it is checked, in one pass, eight bytes at a
+    // time.
     WideText result;
     WideChar* out = result.Room(length);
     std::uint64_t seen = 0;
@@ -61,7 +60,8 @@ WideText Convert(Platform::CodePage codePage, const char* text, std::size_t leng
         return result;
     }
 
-    // Neither code page makes more characters than bytes.
+    // UTF-8 never makes more characters than bytes.
+    constexpr Platform::CodePage codePage = Platform::CodePage::Utf8;
     int written = Platform::MultiByteToWide(codePage, text, byteCount, out, byteCount);
     if (written == 0 && Platform::SystemError() == Platform::kErrorInsufficientBuffer)
     {
@@ -80,18 +80,11 @@ WideText Convert(Platform::CodePage codePage, const char* text, std::size_t leng
 
 } // namespace
 
-bool UsesAnsiCodePage(WideView encoding)
-{
-    return encoding.find(WIDE_TEXT("1251")) != WideView::npos ||
-           encoding.find(WIDE_TEXT("1252")) != WideView::npos;
-}
-
 WideText CLandXMLImporter::ToWide(std::string_view text) const
 {
     if (text.empty())
         return WideText();
-    return Convert(ansiCodePage ? Platform::CodePage::ThreadAnsi : Platform::CodePage::Utf8,
-                   text.data(), text.size());
+    return Convert(text.data(), text.size());
 }
 
 } // namespace Plugin

@@ -3,6 +3,7 @@
 // it accepts gets progress 50, and a format error exactly when it has no top-level LandXML
 // element; an accepted document is never nested deeper than the plug-in's limit.
 
+#include "document/DocumentText.h"
 #include "document/NestingDepth.h"
 #include "fuzz/Targets.h"
 #include "tools/host/AllocationFailure.h"
@@ -68,7 +69,15 @@ void CompareWithParser(const std::string& bytes, const Host::ImportRun& run, Fin
     if (opens > Plugin::kMaxElementDepth && !file.parsed)
         return;
 
+    // The parser's verdict on the text the plug-in parses: a document in UTF-16 read into UTF-8.
+    // Reading a single-byte character set into UTF-8 leaves the markup as it is.
     std::vector<char> copy(bytes.begin(), bytes.end());
+    if (const Plugin::Utf16 form = Plugin::FindUtf16(bytes.data(), bytes.size());
+        form != Plugin::Utf16::None)
+    {
+        const std::pmr::string text = Plugin::Utf16ToUtf8(bytes.data(), bytes.size(), form);
+        copy.assign(text.begin(), text.end());
+    }
     copy.push_back('\0');
     const auto tree = std::make_unique<rapidxml::xml_document<char>>();
     bool wellFormed = true;

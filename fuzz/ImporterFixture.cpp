@@ -17,7 +17,7 @@ ImporterFixture::ImporterFixture(const std::string& units)
     const std::string document = "<LandXML version=\"1.2\">" + units + "</LandXML>";
     std::vector<char> buffer(document.begin(), document.end());
     buffer.push_back('\0');
-    importer->ParseDocument(buffer.data());
+    importer->ParseDocument(buffer.data(), document.size());
 }
 
 std::vector<ImporterFixture::ParseCall> ImporterFixture::ParseCallsSince(std::size_t recorded) const

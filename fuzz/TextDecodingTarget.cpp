@@ -1,14 +1,20 @@
-// Text decoding. The first byte chooses the declared encoding, the rest is the text. Properties:
-// - Platform::MultiByteToWide never fails for these code pages, needs no more characters than
-//   there are bytes, writes exactly what its size query announced, and never writes past a
+// Text decoding. The first byte chooses a single-byte code page, the rest is the text.
+// Properties:
+// - Platform::MultiByteToWide never fails for UTF-8 and that code page, needs no more characters
+//   than there are bytes, writes exactly what its size query announced, and never writes past a
 //   buffer one character too small;
-// - under the ANSI code page every byte becomes one character and ASCII stays ASCII;
+// - under the single-byte code page every byte becomes one character, ASCII stays ASCII and no
+//   other byte becomes ASCII or zero, so that a document read into UTF-8 keeps its markup;
 // - under UTF-8 the result is well-formed UTF-16, and whenever it holds no replacement
 //   character it encodes back to exactly the input bytes;
-// - CLandXMLImporter::ToWide follows the declared encoding's rule (1251 or 1252 named anywhere
-//   means the ANSI code page), never raises, gives no more characters than the text has bytes
-//   and stops at the first zero byte, for a terminated and for a counted text.
+// - CLandXMLImporter::ToWide is the platform's UTF-8 conversion up to the first zero byte, never
+//   raises and never calls the host, for a terminated and for a counted text;
+// - a document read into UTF-8 from the code page, or from UTF-16 in either byte order, is
+//   UTF-8 without a zero byte that reads back as the characters of the input up to its first
+//   zero (byte or code unit), U+FFFD standing for a lone surrogate or half a code unit.
 
+#include "document/CharacterSets.h"
+#include "document/DocumentText.h"
 #include "fuzz/Targets.h"
 #include "import/LandXMLImporter.h"
 #include "platform/Platform.h"
@@ -28,15 +34,14 @@ namespace
 
 using Platform::CodePage;
 
-const char16_t* const kEncodings[] = {
-    u"",         u"UTF-8",  u"utf-8", u"windows-1251", u"WINDOWS-1252", u"cp1251",
-    u"x-1252-y", u"KOI8-R", u"125",   u"ISO-8859-1",   u"Windows-1250", u"1251",
-};
-
-bool NamesAnsiCodePage(const std::u16string& encoding)
+// The thread's ANSI code page and every single-byte set a document may declare.
+std::vector<CodePage> SingleByteCodePages()
 {
-    return encoding.find(u"1251") != std::u16string::npos ||
-           encoding.find(u"1252") != std::u16string::npos;
+    std::vector<CodePage> codePages = {CodePage::ThreadAnsi};
+    for (const Plugin::CharacterSet& set : Plugin::kCharacterSets)
+        if (static_cast<CodePage>(set.codePage) != CodePage::Utf8)
+            codePages.push_back(static_cast<CodePage>(set.codePage));
+    return codePages;
 }
 
 std::u16string Units(const Plugin::WideChar* text, int count)
@@ -69,9 +74,8 @@ bool WellFormedUtf16(const std::u16string& text)
 
 void CheckConversion(CodePage codePage, const std::string& bytes, Findings& findings)
 {
-    const char* name = codePage == CodePage::Utf8 ? "UTF-8" : "ANSI";
-    auto problem = [&](const std::string& what)
-    { findings.push_back(std::string(name) + ": " + what); };
+    const std::string name = "code page " + std::to_string(static_cast<std::uint32_t>(codePage));
+    auto problem = [&](const std::string& what) { findings.push_back(name + ": " + what); };
     if (bytes.empty() || bytes.size() > static_cast<std::size_t>(INT_MAX / 2))
         return;
     const int byteCount = static_cast<int>(bytes.size());
@@ -106,16 +110,16 @@ void CheckConversion(CodePage codePage, const std::string& bytes, Findings& find
             problem("a buffer one character too small was overrun");
     }
     const std::u16string text = Units(out.data(), written);
-    if (codePage == CodePage::ThreadAnsi)
+    if (codePage != CodePage::Utf8)
     {
         if (written != byteCount)
             problem("not one character per byte");
         for (std::size_t i = 0; i < bytes.size() && i < text.size(); ++i)
         {
-            if (static_cast<unsigned char>(bytes[i]) < 0x80 &&
-                text[i] != static_cast<unsigned char>(bytes[i]))
+            const auto byte = static_cast<unsigned char>(bytes[i]);
+            if (byte < 0x80 ? text[i] != byte : text[i] < 0x80)
             {
-                problem("an ASCII byte changed");
+                problem(byte < 0x80 ? "an ASCII byte changed" : "a byte became ASCII or zero");
                 break;
             }
         }
@@ -127,7 +131,20 @@ void CheckConversion(CodePage codePage, const std::string& bytes, Findings& find
         problem("the result without replacement characters does not encode back to the input");
 }
 
-void CheckToWide(const std::u16string& encoding, const std::string& bytes, Findings& findings)
+// The platform's UTF-8 conversion of text up to its first zero byte.
+std::u16string FromUtf8(const std::string& text)
+{
+    const std::string terminated = text.substr(0, std::strlen(text.c_str()));
+    if (terminated.empty())
+        return std::u16string();
+    std::vector<Plugin::WideChar> out(terminated.size(), 0);
+    const int count = static_cast<int>(terminated.size());
+    const int written =
+        Platform::MultiByteToWide(CodePage::Utf8, terminated.data(), count, out.data(), count);
+    return Units(out.data(), std::max(written, 0));
+}
+
+void CheckToWide(const std::string& bytes, Findings& findings)
 {
     Host::Recorder record;
     Host::RuleChecker checker(record);
@@ -139,19 +156,15 @@ void CheckToWide(const std::u16string& encoding, const std::string& bytes, Findi
     try
     {
         Plugin::CLandXMLImporter importer(&host, &setting, path);
-        // The encoding as a document declares it.
         host.BeginFile(path.c_str());
-        std::string declaration =
-            "<?xml version=\"1.0\" encoding=\"" + Host::ToUtf8(encoding) + "\"?><LandXML/>";
-        importer.ParseDocument(declaration.data());
-        const std::size_t callsOfTheDocument = record.Calls().size();
-        const bool ansi = NamesAnsiCodePage(encoding);
-
+        std::string document = "<LandXML/>";
+        importer.ParseDocument(document.data(), document.size());
+        const std::size_t callsBefore = record.Calls().size();
         const auto wide = [](const Plugin::WideText& text)
-        { return Plugin::WideString(text.View()); };
-        const Plugin::WideString whole = wide(importer.ToWide(terminated.c_str()));
-        const Plugin::WideString counted = wide(importer.ToWide(bytes));
-        if (record.Calls().size() != callsOfTheDocument)
+        { return std::u16string(text.View().begin(), text.View().end()); };
+        const std::u16string whole = wide(importer.ToWide(terminated.c_str()));
+        const std::u16string counted = wide(importer.ToWide(bytes));
+        if (record.Calls().size() != callsBefore)
             findings.push_back("text decoding called the host");
         host.SetProgress(100.0f);
         if (whole != counted)
@@ -159,22 +172,10 @@ void CheckToWide(const std::u16string& encoding, const std::string& bytes, Findi
         if (whole.size() > textLength)
             findings.push_back("ToWide gave " + std::to_string(whole.size()) + " characters for " +
                                std::to_string(textLength) + " bytes");
-        if (ansi && whole.size() != textLength)
-            findings.push_back("ToWide under the ANSI code page lost or added characters");
-        if (whole.find(Plugin::WideChar(0)) != Plugin::WideString::npos)
+        if (whole.find(u'\0') != std::u16string::npos)
             findings.push_back("ToWide's result holds a zero character");
-        {
-            // What ToWide is: the platform's conversion of the text and its terminator, up to
-            // the first zero character of what was written.
-            std::vector<Plugin::WideChar> out(textLength + 1, 0);
-            const int written = Platform::MultiByteToWide(
-                ansi ? CodePage::ThreadAnsi : CodePage::Utf8, terminated.c_str(),
-                static_cast<int>(textLength) + 1, out.data(), static_cast<int>(textLength) + 1);
-            Plugin::WideString expected(out.data(), static_cast<std::size_t>(std::max(written, 0)));
-            expected = expected.substr(0, expected.find(Plugin::WideChar(0)));
-            if (whole != expected)
-                findings.push_back("ToWide differs from the platform's conversion of the text");
-        }
+        if (whole != FromUtf8(bytes))
+            findings.push_back("ToWide differs from the platform's conversion of the text");
     }
     catch (const std::exception& error)
     {
@@ -185,6 +186,64 @@ void CheckToWide(const std::u16string& encoding, const std::string& bytes, Findi
         findings.push_back("host: " + problem);
 }
 
+// What reading a document into UTF-8 must give, as UTF-16 read back from that UTF-8.
+void CheckDocumentText(CodePage codePage, const std::string& bytes, Findings& findings)
+{
+    const auto check =
+        [&](const std::string& what, const std::string& utf8, const std::u16string& expected)
+    {
+        if (utf8.find('\0') != std::string::npos)
+            findings.push_back(what + ": the UTF-8 holds a zero byte");
+        else if (FromUtf8(utf8) != expected)
+            findings.push_back(what + ": the UTF-8 does not read back as the input's characters");
+    };
+    try
+    {
+        std::string text = bytes.substr(0, std::strlen(bytes.c_str()));
+        if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
+            text.erase(0, 3);
+        std::u16string expected;
+        if (!text.empty())
+        {
+            std::vector<Plugin::WideChar> out(text.size(), 0);
+            const int count = static_cast<int>(text.size());
+            const int written =
+                Platform::MultiByteToWide(codePage, text.data(), count, out.data(), count);
+            expected = Units(out.data(), std::max(written, 0));
+        }
+        check("code page", std::string(Plugin::CodePageToUtf8(bytes.c_str(), codePage)), expected);
+
+        for (const Plugin::Utf16 form : {Plugin::Utf16::LittleEndian, Plugin::Utf16::BigEndian})
+        {
+            const bool big = form == Plugin::Utf16::BigEndian;
+            const std::string mark = big ? "\xFE\xFF" : "\xFF\xFE";
+            std::u16string units;
+            std::size_t at = 0;
+            for (; at + 1 < bytes.size(); at += 2)
+            {
+                const auto first = static_cast<unsigned char>(bytes[at]);
+                const auto second = static_cast<unsigned char>(bytes[at + 1]);
+                const auto unit =
+                    static_cast<char16_t>(big ? first << 8 | second : second << 8 | first);
+                if (unit == 0)
+                    break;
+                units += unit;
+            }
+            if (at + 1 == bytes.size())
+                units += u'\uFFFD';
+            // Lone surrogates read back as U+FFFD.
+            const std::u16string expected16 = Host::FromUtf8(Host::ToUtf8(units));
+            const std::string marked = mark + bytes;
+            check(big ? "UTF-16 BE" : "UTF-16 LE",
+                  std::string(Plugin::Utf16ToUtf8(marked.data(), marked.size(), form)), expected16);
+        }
+    }
+    catch (const std::exception& error)
+    {
+        findings.push_back(std::string("reading a document into UTF-8 raised: ") + error.what());
+    }
+}
+
 } // namespace
 
 Findings DecodeText(const std::uint8_t* data, std::size_t size)
@@ -192,11 +251,13 @@ Findings DecodeText(const std::uint8_t* data, std::size_t size)
     Findings findings;
     if (size == 0)
         return findings;
-    const std::u16string encoding = kEncodings[data[0] % std::size(kEncodings)];
+    static const std::vector<CodePage> codePages = SingleByteCodePages();
+    const CodePage codePage = codePages[data[0] % codePages.size()];
     const std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
     CheckConversion(CodePage::Utf8, bytes, findings);
-    CheckConversion(CodePage::ThreadAnsi, bytes, findings);
-    CheckToWide(encoding, bytes, findings);
+    CheckConversion(codePage, bytes, findings);
+    CheckToWide(bytes, findings);
+    CheckDocumentText(codePage, bytes, findings);
     return findings;
 }
 

@@ -6,6 +6,7 @@
 #include "import/Tables.h"
 #include "plugin/HostInterfaces.h"
 
+#include <cstddef>
 #include <string_view>
 #include <vector>
 
@@ -51,10 +52,11 @@ public:
     CLandXMLImporter(const CLandXMLImporter&) = delete;
     CLandXMLImporter& operator=(const CLandXMLImporter&) = delete;
 
-    // Document reading. The buffer is parsed in place and must outlive the call.
-    void ParseDocument(char* buffer);
+    // Document reading. The buffer holds size bytes followed by a zero byte; a document in UTF-8
+    // is parsed in place, so the buffer must outlive the call.
+    void ParseDocument(char* buffer, std::size_t size);
     void ReportFormatError();
-    // A narrow text of the document, up to its first zero byte, under the declared encoding.
+    // A text of the tree, which is UTF-8, up to its first zero byte.
     WideText ToWide(std::string_view text) const;
 
     // Dispatch and units.
@@ -160,10 +162,6 @@ private:
     WideText folder;
     const bool* considerPrismConstant;
     int version = 12;
-    WideText encoding;
-
-    // Decided with the declared encoding, for every conversion after it.
-    bool ansiCodePage = false;
     // What the file system answered, by path relative to the folder.
     Keys pathTexts{arena};
     Table<bool> knownPaths{pathTexts};

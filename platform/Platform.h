@@ -36,15 +36,19 @@ constexpr WideChar kDirectorySeparator = u'/';
 // memory runs out. The host frees it.
 Plugin::BSTR AllocateBstr(const WideChar* text);
 
-enum class CodePage
+// A Windows code-page number. Besides these two, the plug-in asks for the single-byte character
+// sets a document may declare (document/CharacterSets.h lists them).
+enum class CodePage : std::uint32_t
 {
-    Utf8,      // 65001
-    ThreadAnsi // the calling thread's ANSI code page (3); Windows-1251 where there is none
+    ThreadAnsi = 3, // the calling thread's ANSI code page; Windows-1251 where there is none
+    Utf8 = 65001
 };
 
 // MultiByteToWideChar without flags: converts byteCount bytes into at most capacity characters
 // and returns how many were written. With capacity 0 it returns the number needed. Returns 0 on
 // failure; SystemError() then says why. Malformed UTF-8 becomes U+FFFD, one per bad sequence.
+// A single-byte code page reads every byte as one character, as Windows' table of it does, the
+// bytes it leaves undefined included; one the system does not know fails (error 87).
 int MultiByteToWide(CodePage codePage, const char* bytes, int byteCount, WideChar* out,
                     int capacity);
 

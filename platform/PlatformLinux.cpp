@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <iconv.h>
+#include <iterator>
 #include <new>
 #include <string>
 #include <string_view>
@@ -26,19 +28,113 @@ constexpr std::int32_t kErrorInvalidParameter = 87;
 
 constexpr char16_t kReplacement = 0xFFFD;
 
-// Windows-1251, bytes 0x80 to 0xFF; 0x98 is unassigned and maps to U+0098 as on Windows.
-constexpr char16_t kCp1251High[128] = {
-    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039,
-    0x040A, 0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x0098, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408,
-    0x00A4, 0x0490, 0x00A6, 0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407,
-    0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB,
-    0x0458, 0x0405, 0x0455, 0x0457, 0x0410, 0x0411, 0x0412, 0x0413, 0x0414, 0x0415, 0x0416, 0x0417,
-    0x0418, 0x0419, 0x041A, 0x041B, 0x041C, 0x041D, 0x041E, 0x041F, 0x0420, 0x0421, 0x0422, 0x0423,
-    0x0424, 0x0425, 0x0426, 0x0427, 0x0428, 0x0429, 0x042A, 0x042B, 0x042C, 0x042D, 0x042E, 0x042F,
-    0x0430, 0x0431, 0x0432, 0x0433, 0x0434, 0x0435, 0x0436, 0x0437, 0x0438, 0x0439, 0x043A, 0x043B,
-    0x043C, 0x043D, 0x043E, 0x043F, 0x0440, 0x0441, 0x0442, 0x0443, 0x0444, 0x0445, 0x0446, 0x0447,
-    0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,
+// The single-byte character sets the plug-in reads, by code page and by the C library's name.
+// The thread's ANSI code page is Windows-1251 here.
+struct SingleByteSet
+{
+    std::uint32_t codePage;
+    const char* name;
+};
+constexpr SingleByteSet kSingleByteSets[] = {
+    {1250, "CP1250"},       {1251, "CP1251"},       {1253, "CP1253"},      {1254, "CP1254"},
+    {1255, "CP1255"},       {1256, "CP1256"},       {1257, "CP1257"},      {1258, "CP1258"},
+    {866, "IBM866"},        {20866, "KOI8-R"},      {21866, "KOI8-U"},     {28591, "ISO-8859-1"},
+    {28592, "ISO-8859-2"},  {28593, "ISO-8859-3"},  {28594, "ISO-8859-4"}, {28595, "ISO-8859-5"},
+    {28596, "ISO-8859-6"},  {28597, "ISO-8859-7"},  {28598, "ISO-8859-8"}, {28599, "ISO-8859-9"},
+    {28603, "ISO-8859-13"}, {28605, "ISO-8859-15"},
+};
+constexpr std::uint32_t kThreadAnsiCodePage = 1251;
+
+// Where Windows reads a byte otherwise than the C library: mostly bytes the library leaves
+// undefined, to which Windows gives characters of the private use area, in runs, and a few it
+// maps to other characters. Bytes first to last read as character and the characters after it.
+// Measured under Wine (MultiByteToWideChar without flags, every byte of each code page). Bytes
+// 0x80 to 0x9F the library leaves undefined are U+0080 to U+009F on Windows, by rule; any other
+// byte it left undefined would become U+FFFD (none does).
+struct WindowsReading
+{
+    std::uint32_t codePage;
+    unsigned char first;
+    unsigned char last;
+    char16_t character;
+};
+constexpr WindowsReading kWindowsReadings[] = {
+    {1253, 0xAA, 0xAA, 0xF8F9},  {1253, 0xD2, 0xD2, 0xF8FA},  {1253, 0xFF, 0xFF, 0xF8FB},
+    {1255, 0xCA, 0xCA, 0x05BA},  {1255, 0xD9, 0xDF, 0xF88D},  {1255, 0xFB, 0xFC, 0xF894},
+    {1255, 0xFF, 0xFF, 0xF896},  {1257, 0xA1, 0xA1, 0xF8FC},  {1257, 0xA5, 0xA5, 0xF8FD},
+    {21866, 0xAE, 0xAE, 0x045E}, {21866, 0xBE, 0xBE, 0x040E}, {28593, 0xA5, 0xA5, 0xF7F5},
+    {28593, 0xAE, 0xAE, 0xF7F6}, {28593, 0xBE, 0xBE, 0xF7F7}, {28593, 0xC3, 0xC3, 0xF7F8},
+    {28593, 0xD0, 0xD0, 0xF7F9}, {28593, 0xE3, 0xE3, 0xF7FA}, {28593, 0xF0, 0xF0, 0xF7FB},
+    {28596, 0xA1, 0xA3, 0xF7C8}, {28596, 0xA5, 0xAB, 0xF7CB}, {28596, 0xAE, 0xBA, 0xF7D2},
+    {28596, 0xBC, 0xBE, 0xF7DF}, {28596, 0xC0, 0xC0, 0xF7E2}, {28596, 0xDB, 0xDF, 0xF7E3},
+    {28596, 0xF3, 0xFF, 0xF7E8}, {28597, 0xA1, 0xA1, 0x02BD}, {28597, 0xA2, 0xA2, 0x02BC},
+    {28597, 0xA4, 0xA5, 0xF7C2}, {28597, 0xAA, 0xAA, 0xF7C4}, {28597, 0xAE, 0xAE, 0xF7C5},
+    {28597, 0xD2, 0xD2, 0xF7C6}, {28597, 0xFF, 0xFF, 0xF7C7}, {28598, 0xA1, 0xA1, 0xF79C},
+    {28598, 0xAF, 0xAF, 0x203E}, {28598, 0xBF, 0xDE, 0xF79D}, {28598, 0xFB, 0xFF, 0xF7BD},
+};
+
+// The character the C library gives for one byte, or 0 when it gives none. Every byte below
+// 0x80 of these sets is ASCII; the byte is converted alone, and whatever a converter that
+// combines characters still holds is flushed.
+char16_t LibraryReading(iconv_t converter, unsigned char byte)
+{
+    ::iconv(converter, nullptr, nullptr, nullptr, nullptr);
+    char input = static_cast<char>(byte);
+    char* in = &input;
+    std::size_t inLeft = 1;
+    unsigned char output[8] = {};
+    char* out = reinterpret_cast<char*>(output);
+    std::size_t outLeft = sizeof output;
+    if (::iconv(converter, &in, &inLeft, &out, &outLeft) == static_cast<std::size_t>(-1) ||
+        ::iconv(converter, nullptr, nullptr, &out, &outLeft) == static_cast<std::size_t>(-1) ||
+        sizeof output - outLeft != 2)
+        return 0;
+    return static_cast<char16_t>(output[0] | (output[1] << 8));
+}
+
+// Bytes 0x80 to 0xFF of every set as Windows reads them, made once from the C library's
+// converters; a set whose converter the system lacks has none.
+class HighHalves
+{
+public:
+    HighHalves()
+    {
+        for (std::size_t set = 0; set < std::size(kSingleByteSets); ++set)
+        {
+            const iconv_t converter = ::iconv_open("UTF-16LE", kSingleByteSets[set].name);
+            if (converter == reinterpret_cast<iconv_t>(-1))
+                continue;
+            char16_t* high = tables[set];
+            for (unsigned byte = 0x80; byte <= 0xFF; ++byte)
+            {
+                const char16_t character =
+                    LibraryReading(converter, static_cast<unsigned char>(byte));
+                high[byte - 0x80] = character != 0 ? character
+                                    : byte < 0xA0  ? static_cast<char16_t>(byte)
+                                                   : kReplacement;
+            }
+            ::iconv_close(converter);
+            for (const WindowsReading& reading : kWindowsReadings)
+                if (reading.codePage == kSingleByteSets[set].codePage)
+                    for (unsigned byte = reading.first; byte <= reading.last; ++byte)
+                        high[byte - 0x80] =
+                            static_cast<char16_t>(reading.character + (byte - reading.first));
+            available[set] = true;
+        }
+    }
+
+    // Null for a code page that is not one of the sets, or whose converter is missing.
+    const char16_t* Of(std::uint32_t codePage) const
+    {
+        for (std::size_t set = 0; set < std::size(kSingleByteSets); ++set)
+            if (kSingleByteSets[set].codePage == codePage)
+                return available[set] ? tables[set] : nullptr;
+        return nullptr;
+    }
+
+private:
+    char16_t tables[std::size(kSingleByteSets)][128] = {};
+    bool available[std::size(kSingleByteSets)] = {};
 };
 
 struct StringEntry
@@ -181,12 +277,21 @@ int MultiByteToWide(CodePage codePage, const char* bytes, int byteCount, WideCha
     }
     WideWriter writer(capacity == 0 ? nullptr : out, capacity);
     const auto* input = reinterpret_cast<const unsigned char*>(bytes);
-    if (codePage == CodePage::ThreadAnsi)
+    if (codePage != CodePage::Utf8)
     {
+        static const HighHalves highHalves;
+        const char16_t* high =
+            highHalves.Of(codePage == CodePage::ThreadAnsi ? kThreadAnsiCodePage
+                                                           : static_cast<std::uint32_t>(codePage));
+        if (high == nullptr)
+        {
+            lastError = kErrorInvalidParameter;
+            return 0;
+        }
         for (int i = 0; i < byteCount; ++i)
         {
             const unsigned char byte = input[i];
-            if (!writer.Put(byte < 0x80 ? byte : kCp1251High[byte - 0x80]))
+            if (!writer.Put(byte < 0x80 ? byte : high[byte - 0x80]))
             {
                 lastError = kErrorInsufficientBuffer;
                 return 0;

@@ -96,8 +96,10 @@ Plugin::BSTR AllocateBstr(const WideChar* text)
 int MultiByteToWide(CodePage codePage, const char* bytes, int byteCount, WideChar* out,
                     int capacity)
 {
-    return ::MultiByteToWideChar(codePage == CodePage::Utf8 ? CP_UTF8 : CP_THREAD_ACP, 0, bytes,
-                                 byteCount, out, capacity);
+    static_assert(static_cast<UINT>(CodePage::ThreadAnsi) == CP_THREAD_ACP &&
+                      static_cast<UINT>(CodePage::Utf8) == CP_UTF8,
+                  "the code pages are Windows' numbers");
+    return ::MultiByteToWideChar(static_cast<UINT>(codePage), 0, bytes, byteCount, out, capacity);
 }
 
 std::string ToUtf8(const WideChar* text, std::size_t length)

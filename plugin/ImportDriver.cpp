@@ -14,6 +14,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace Plugin
@@ -61,9 +62,15 @@ std::size_t ReadInto(std::FILE* file, char* buffer, std::uint64_t size)
     return done;
 }
 
-// The file's bytes followed by one zero byte. A file whose size cannot be held raises the
-// allocation failure.
-Buffer ReadWholeFile(std::FILE* file)
+// A file's bytes, followed by one zero byte that size does not count.
+struct FileBytes
+{
+    Buffer bytes;
+    std::size_t size = 0;
+};
+
+// The whole file. A file whose size cannot be held raises the allocation failure.
+FileBytes ReadWholeFile(std::FILE* file)
 {
     std::uint64_t size = 0;
     if (Platform::FileSize(file, size))
@@ -77,7 +84,7 @@ Buffer ReadWholeFile(std::FILE* file)
         Buffer buffer(static_cast<char*>(ImportMemory::Allocate(capacity)));
         const std::size_t read = ReadInto(file, buffer.get(), size);
         std::memset(buffer.get() + read, 0, capacity - read);
-        return buffer;
+        return {std::move(buffer), read};
     }
     // No size to be had: read what the stream gives, still ending in a zero byte.
     std::pmr::vector<char> bytes(ImportMemory::Resource());
@@ -89,7 +96,7 @@ Buffer ReadWholeFile(std::FILE* file)
     if (!bytes.empty())
         std::memcpy(buffer.get(), bytes.data(), bytes.size());
     buffer.get()[bytes.size()] = 0;
-    return buffer;
+    return {std::move(buffer), bytes.size()};
 }
 
 // An error's code in hexadecimal, as "0x8007000E", for a code the system has no text for.
@@ -131,9 +138,9 @@ void ImportFileContents(const WideChar* current, IImportSink& sink,
         sink.ReportError(LoadText(TextCannotOpenFile).c_str());
         return;
     }
-    const Buffer buffer = ReadWholeFile(opened.file);
+    const FileBytes contents = ReadWholeFile(opened.file);
     CLandXMLImporter importer(&sink, considerPrismConstant, path);
-    importer.ParseDocument(buffer.get());
+    importer.ParseDocument(contents.bytes.get(), contents.size);
     sink.SetProgress(100.0f);
 }
 

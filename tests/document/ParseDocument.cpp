@@ -28,7 +28,6 @@ struct Parsed
 {
     Lines sinkCalls; // parser and factory calls left out
     int version;     // as the readers show it
-    bool ansi;       // texts decoded under the thread's ANSI code page
 };
 
 // After ParseDocument, the readers run on a probe of their own and show the version code:
@@ -62,10 +61,8 @@ Parsed Parse(const std::string& document)
     Parsed parsed;
     {
         CLandXMLImporter importer(&host, &setting, WideView());
-        importer.ParseDocument(buffer.data());
+        importer.ParseDocument(buffer.data(), document.size());
         parsed.sinkCalls = Testing::SinkCalls(record.Lines());
-        // The byte C0 is a letter in Windows-1251 and malformed as UTF-8.
-        parsed.ansi = importer.ToWide("\xC0").View() == WideView(WIDE_TEXT("\u0410"));
         parsed.version = VersionShownByReaders(importer, record);
     }
     EXPECT_EQ(host.LiveObjects(), 0);
@@ -104,20 +101,36 @@ TEST(ParseDocument, TheRootsVersionAttributeGivesTheVersionCode)
 
 TEST(ParseDocument, OnlyTheFirstDeclarationsEncodingChoosesTheCodePage)
 {
-    const std::pair<std::string, bool> rows[] = {
-        {R"(<?xml version="1.0" encoding="windows-1251"?><LandXML/>)", true},
-        {R"(<?XML version="1.0" encoding="cp1251"?><LandXML/>)", true},
-        {R"(<LandXML/>)", false},
-        {R"(<?xml version="1.0"?><LandXML/>)", false},
-        {R"(<?xml version="1.0" Encoding="cp1251"?><LandXML/>)", false},
-        {R"(<?xml version="1.0"?><?xml version="1.0" encoding="windows-1251"?><LandXML/>)", false},
-        {R"(<?xml encoding="UTF-8"?><?xml encoding="windows-1251"?><LandXML/>)", false},
-        {R"(<LandXML/><?xml version="1.0" encoding="cp1252"?>)", true},
+    // The byte C0 is a letter in Windows-1251 and in ISO-8859-1, and malformed as UTF-8.
+    const std::string ansi = "\u0410";
+    const std::string latin1 = "\u00C0";
+    const std::string utf8 = "\uFFFD";
+    const std::pair<std::string, std::string> rows[] = {
+        {R"(<?xml version="1.0" encoding="windows-1251"?><LandXML/>)", ansi},
+        {R"(<?XML version="1.0" encoding="cp1251"?><LandXML/>)", ansi},
+        {R"(<?xml version="1.0" encoding="ISO-8859-1"?><LandXML/>)", latin1},
+        {R"(<LandXML/>)", utf8},
+        {R"(<?xml version="1.0"?><LandXML/>)", utf8},
+        {R"(<?xml version="1.0" Encoding="cp1251"?><LandXML/>)", utf8},
+        {R"(<?xml version="1.0"?><?xml version="1.0" encoding="windows-1251"?><LandXML/>)", utf8},
+        {R"(<?xml encoding="UTF-8"?><?xml encoding="windows-1251"?><LandXML/>)", utf8},
+        {R"(<?xml encoding="latin1" encoding="cp1251"?><LandXML/>)", latin1},
+        {R"(<!-- first --><?xml version="1.0" encoding="cp1252"?><LandXML/>)", ansi},
+        {R"(<LandXML/><?xml version="1.0" encoding="cp1252"?>)", ansi},
+        {R"(<Other><?xml version="1.0" encoding="cp1251"?></Other><LandXML/>)", utf8},
         // Letters beside the code page's number do not hide it.
-        {"<?xml version=\"1.0\" encoding=\"\xD0\x90-1251\"?><LandXML/>", true},
+        {"<?xml version=\"1.0\" encoding=\"\xD0\x90-1251\"?><LandXML/>", ansi},
     };
-    for (const auto& [document, ansi] : rows)
-        EXPECT_EQ(Parse(document).ansi, ansi) << document;
+    const std::string root = "<LandXML/>";
+    for (auto [document, name] : rows)
+    {
+        document.replace(document.find(root), root.size(),
+                         "<LandXML><CgPoints><CgPoint name=\"\xC0\">1 2 3</CgPoint></CgPoints>"
+                         "</LandXML>");
+        const Lines points =
+            Testing::LinesStartingWith(Testing::ImportDocument(document), "AddPoint(");
+        EXPECT_EQ(points, Lines{"AddPoint(\"" + name + "\")"}) << document;
+    }
 }
 
 TEST(ParseDocument, MalformedFilesAndMissingRootsAreFormatErrors)
@@ -128,8 +141,12 @@ TEST(ParseDocument, MalformedFilesAndMissingRootsAreFormatErrors)
         std::string document;
         Lines expected;
     } rows[] = {
-        {"UTF-16 little-endian", "\xFF\xFE<\0L\0/\0>\0"s, kMalformed},
-        {"UTF-16 big-endian", "\xFE\xFF\0<\0L\0/\0>"s, kMalformed},
+        {"UTF-16 little-endian", "\xFF\xFE<\0L\0/\0>\0"s, kNoRoot},
+        {"UTF-16 big-endian", "\xFE\xFF\0<\0L\0/\0>"s, kNoRoot},
+        {"UTF-16, text after the root", "\xFF\xFE<\0L\0/\0>\0x\0"s, kMalformed},
+        {"UTF-16, half a unit after the root", "\xFF\xFE<\0L\0/\0>\0\n"s, kMalformed},
+        {"UTF-16, zero unit after the root", "\xFF\xFE<\0L\0/\0>\0\0\0x\0"s, kNoRoot},
+        {"UTF-16 without a mark or <?xml", "<\0L\0/\0>\0"s, kMalformed},
         {"text before the root", "text<LandXML/>", kMalformed},
         {"text after the root", "<LandXML/>text", kMalformed},
         {"vertical tab is not white space", "\v<LandXML/>", kMalformed},
@@ -166,7 +183,6 @@ TEST(ParseDocument, AByteOrderMarkParsesLikeTheSameFileWithoutIt)
     const Lines withMark = Testing::ImportDocument("\xEF\xBB\xBF" + document);
     EXPECT_EQ(withMark, Testing::ImportDocument(document));
     EXPECT_EQ(Parse("\xEF\xBB\xBF" + document).version, 10);
-    EXPECT_TRUE(Parse("\xEF\xBB\xBF" + document).ansi);
     EXPECT_NE(std::find(withMark.begin(), withMark.end(), R"(AddPoint("П"))"), withMark.end());
 }
 

@@ -1,7 +1,8 @@
-// Narrow texts of a document as wide strings: the declared encoding picks UTF-8 or the thread's
-// ANSI code page (Windows-1251 where the system has none), and no byte sequence fails.
+// Texts of the tree as wide strings. The tree is UTF-8 whatever the document's encoding: a
+// declared encoding naming 1251 or 1252 reads the document in the thread's ANSI code page
+// (Windows-1251 where the system has none) before it is parsed, and no byte sequence fails.
 
-#include "document/ToWide.h"
+#include "document/DocumentText.h"
 #include "import/LandXMLImporter.h"
 #include "tests/support/TestImport.h"
 #include "tools/host/Recorder.h"
@@ -19,19 +20,16 @@ namespace
 using namespace Plugin;
 
 const char* const kAnsiEncodings[] = {"windows-1251", "WINDOWS-1252", "cp1251", "x-1252-y"};
-const char* const kUtf8Encodings[] = {"UTF-8",        "utf-8", "ISO-8859-1", "KOI8-R",
-                                      "Windows-1250", "",      "125"};
+// UTF-8 too: ASCII, which is part of it, and names of no character set read here.
+const char* const kUtf8Encodings[] = {"UTF-8",       "utf-8",       "",         "125",
+                                      "US-ASCII",    "ISO-8859-16", "latin 1",  "ISO-8859-1 ",
+                                      "ISO-8859-10", "UTF-16",      "x-unknown"};
 
-// The texts of an importer whose document declared encoding.
+// The texts of an importer, as the readers convert them.
 class Decoder
 {
 public:
-    explicit Decoder(const char16_t* encoding) : importer(&host, &setting, WideView())
-    {
-        std::string document =
-            "<?xml version=\"1.0\" encoding=\"" + Host::ToUtf8(encoding) + "\"?><LandXML/>";
-        importer.ParseDocument(document.data());
-    }
+    Decoder() : importer(&host, &setting, WideView()) {}
     std::u16string operator()(std::string_view bytes) const
     {
         const WideText wide = importer.ToWide(bytes);
@@ -79,9 +77,9 @@ std::string Point(const std::string& name)
 TEST(ToWide, DeclaredEncodingNamingTheCodePagesSelectsTheAnsiCodePage)
 {
     for (const char* encoding : kAnsiEncodings)
-        EXPECT_TRUE(UsesAnsiCodePage(Host::ToWideString(Host::FromUtf8(encoding)))) << encoding;
+        EXPECT_EQ(DeclaredCodePage(encoding), Platform::CodePage::ThreadAnsi) << encoding;
     for (const char* encoding : kUtf8Encodings)
-        EXPECT_FALSE(UsesAnsiCodePage(Host::ToWideString(Host::FromUtf8(encoding)))) << encoding;
+        EXPECT_EQ(DeclaredCodePage(encoding), Platform::CodePage::Utf8) << encoding;
 }
 
 TEST(ToWide, WholeImportsDecodeNamesUnderTheDeclaredEncoding)
@@ -98,18 +96,16 @@ TEST(ToWide, WholeImportsDecodeNamesUnderTheDeclaredEncoding)
         rows.push_back({encoding, "\xD0\x90", "\u0420\u0452"});
     for (const char* encoding : kUtf8Encodings)
         rows.push_back({encoding, "\xD0\x90", "\u0410"});
-    rows.insert(
-        rows.end(),
-        {
-            {"windows-1251", "\xCF\xF3\xED\xEA\xF2", "Пункт"},
-            // A reference is written as UTF-8 bytes, which the ANSI code page reads as two letters.
-            {"windows-1251", "&#1040;", "\u0420\u0452"},
-            {"UTF-8", "&#1040;", "\u0410"},
-            {"UTF-8", "&#x1F600;", "\U0001F600"},
-            {"UTF-8", "ab&#0;cd", "ab"}, // a reference to 0 ends the text
-            {"windows-1251", "&#x41;&#0;B", "A"},
-            {"UTF-8", "\xFF", "\uFFFD"},
-        });
+    rows.insert(rows.end(), {
+                                {"windows-1251", "\xCF\xF3\xED\xEA\xF2", "Пункт"},
+                                // A reference gives its character under every code page.
+                                {"windows-1251", "&#1040;", "\u0410"},
+                                {"UTF-8", "&#1040;", "\u0410"},
+                                {"UTF-8", "&#x1F600;", "\U0001F600"},
+                                {"UTF-8", "ab&#0;cd", "ab"}, // a reference to 0 ends the text
+                                {"windows-1251", "&#x41;&#0;B", "A"},
+                                {"UTF-8", "\xFF", "\uFFFD"},
+                            });
     for (const Row& row : rows)
         EXPECT_EQ(PointNames(row.encoding, Point(row.name)),
                   std::vector<std::string>{"AddPoint(\"" + row.expected + "\")"})
@@ -120,7 +116,7 @@ TEST(ToWide, Utf8ReplacesMalformedSequencesAndNeverFails)
 {
     // Each malformed sequence becomes U+FFFD; a byte that cannot start a sequence (C0, F5, a
     // lone continuation) is one of its own, and a truncated sequence is one as a whole.
-    const Decoder utf8(u"UTF-8");
+    const Decoder utf8;
     const std::pair<std::string, std::u16string> rows[] = {
         {"\xD0\x90", u"\u0410"},
         {"x\xC3\xA9y", u"x\u00E9y"},
@@ -154,18 +150,19 @@ TEST(ToWide, Utf8ReplacesMalformedSequencesAndNeverFails)
 
 TEST(ToWide, AnsiCodePageMapsEachByteToOneCharacter)
 {
-    const Decoder ansi(u"windows-1251");
-    const std::pair<std::string, std::u16string> rows[] = {
-        {"\xD0\x90", u"\u0420\u0452"}, {"\xC0\xFF", u"\u0410\u044F"}, {"\x88", u"\u20AC"},
-        {"\xA8\xB8", u"\u0401\u0451"}, {"\xB9", u"\u2116"},           {"abc", u"abc"},
+    const std::pair<std::string, std::string> rows[] = {
+        {"\xD0\x90", "\u0420\u0452"}, {"\xC0\xFF", "\u0410\u044F"}, {"\x88", "\u20AC"},
+        {"\xA8\xB8", "\u0401\u0451"}, {"\xB9", "\u2116"},           {"abc", "abc"},
     };
     for (const auto& [bytes, expected] : rows)
-        EXPECT_EQ(ansi(bytes), expected) << Hex(bytes);
+        EXPECT_EQ(PointNames("windows-1251", Point(bytes)),
+                  std::vector<std::string>{"AddPoint(\"" + expected + "\")"})
+            << Hex(bytes);
 }
 
 TEST(ToWide, EmptyAndAbsentTextsAreEmpty)
 {
-    const Decoder utf8(u"");
+    const Decoder utf8;
     EXPECT_EQ(utf8(""), u"");
     Host::Recorder record;
     Host::Sink host(record);
@@ -178,7 +175,7 @@ TEST(ToWide, EmptyAndAbsentTextsAreEmpty)
 TEST(ToWide, ConvertsOnlyTheBytesItIsGiven)
 {
     // The first two bytes are the letter А in UTF-8; readable bytes follow them.
-    const Decoder utf8(u"UTF-8");
+    const Decoder utf8;
     const std::string bytes = "\xD0\x90XY";
     EXPECT_EQ(utf8(std::string_view(bytes.data(), 2)), u"\u0410");
     EXPECT_EQ(utf8(std::string_view(bytes.data(), 3)), u"\u0410X");
@@ -190,32 +187,34 @@ TEST(ToWide, LongTextsConvertInFull)
     // Around the 128 characters a conversion holds without the heap, and far beyond.
     const struct
     {
-        const char16_t* encoding;
+        const char* encoding;
         const char* unit;
         std::size_t count;
-        const char16_t* expected;
+        const char* expected;
     } rows[] = {
-        {u"UTF-8", "\xD0\x96", 63, u"\u0416"},
-        {u"UTF-8", "\xD0\x96", 64, u"\u0416"},
-        {u"UTF-8", "\xD0\x96", 65, u"\u0416"},
-        {u"UTF-8", "\xD0\x96", 3000, u"\u0416"},
-        {u"cp1251", "\xC6", 127, u"\u0416"},
-        {u"cp1251", "\xC6", 128, u"\u0416"},
-        {u"cp1251", "\xC6", 129, u"\u0416"},
-        {u"cp1251", "\xC6", 5000, u"\u0416"},
-        {u"UTF-8", "\xF0\x9F\x98\x80", 1500, u"\xD83D\xDE00"},
-        {u"UTF-8", "a", 5000, u"a"},
+        {"UTF-8", "\xD0\x96", 63, "\u0416"},
+        {"UTF-8", "\xD0\x96", 64, "\u0416"},
+        {"UTF-8", "\xD0\x96", 65, "\u0416"},
+        {"UTF-8", "\xD0\x96", 3000, "\u0416"},
+        {"cp1251", "\xC6", 127, "\u0416"},
+        {"cp1251", "\xC6", 128, "\u0416"},
+        {"cp1251", "\xC6", 129, "\u0416"},
+        {"cp1251", "\xC6", 5000, "\u0416"},
+        {"UTF-8", "\xF0\x9F\x98\x80", 1500, "\U0001F600"},
+        {"UTF-8", "a", 5000, "a"},
     };
     for (const auto& row : rows)
     {
         std::string bytes;
-        std::u16string expected;
+        std::string expected;
         for (std::size_t i = 0; i < row.count; ++i)
         {
             bytes += row.unit;
             expected += row.expected;
         }
-        EXPECT_EQ(Decoder(row.encoding)(bytes), expected) << row.count << " of " << Hex(row.unit);
+        EXPECT_EQ(PointNames(row.encoding, Point(bytes)),
+                  std::vector<std::string>{"AddPoint(\"" + expected + "\")"})
+            << row.count << " of " << Hex(row.unit);
     }
 }
 

@@ -25,20 +25,20 @@ std::string FirstLineOf(const Host::ImportRun& run, const std::string& method)
     return "";
 }
 
-TEST(HostileEncodings, Utf16DocumentsAreMalformed)
+TEST(HostileEncodings, Utf16DocumentsImportAsTheirText)
 {
+    // The document starts with its declaration, which UTF-16 without a mark is known by.
     const std::string document = Document(kPoint);
     const struct
     {
         const char* name;
         bool bigEndian;
         bool byteOrderMark;
-        bool wellFormed; // big endian without a mark starts with a zero byte: an empty document
     } cases[] = {
-        {"utf16le-bom.xml", false, true, false},
-        {"utf16be-bom.xml", true, true, false},
-        {"utf16le.xml", false, false, false},
-        {"utf16be.xml", true, false, true},
+        {"utf16le-bom.xml", false, true},
+        {"utf16be-bom.xml", true, true},
+        {"utf16le.xml", false, false},
+        {"utf16be.xml", true, false},
     };
     const Testing::TempFolder folder;
     for (const auto& item : cases)
@@ -48,9 +48,10 @@ TEST(HostileEncodings, Utf16DocumentsAreMalformed)
         const Host::ImportRun run = Host::ImportPaths({path});
         ASSERT_EQ(Hostile::Problems(run), "") << item.name;
         ASSERT_EQ(run.files.size(), 1u) << item.name;
-        EXPECT_TRUE(run.files[0].formatError) << item.name;
-        EXPECT_EQ(run.files[0].parsed, item.wellFormed) << item.name;
-        EXPECT_EQ(run.files[0].points, 0) << item.name;
+        EXPECT_FALSE(run.files[0].formatError) << item.name;
+        EXPECT_TRUE(run.files[0].parsed) << item.name;
+        EXPECT_EQ(run.files[0].points, 1) << item.name;
+        EXPECT_EQ(FirstLineOf(run, "AddPoint"), Hostile::TextCall("AddPoint", u"P")) << item.name;
         EXPECT_TRUE(run.files[0].finished) << item.name;
     }
 }

@@ -173,7 +173,7 @@ TEST(Dispatch, ImagesAreFoundInTheFolderUpToThePathsLastPlatformSeparator)
         std::string bytes = document;
         {
             Plugin::CLandXMLImporter importer(&host, &setting, path(given));
-            importer.ParseDocument(bytes.data());
+            importer.ParseDocument(bytes.data(), bytes.size());
         }
         EXPECT_EQ(LinesStartingWith(record.Lines(), "ReportWarning(").empty(), found) << given;
     }

@@ -168,7 +168,7 @@ ImportRun ParseBytes(const std::string& bytes, const DocumentChoices& choices)
         [&]
         {
             Plugin::CLandXMLImporter importer(&host, &setting, path);
-            importer.ParseDocument(buffer.data());
+            importer.ParseDocument(buffer.data(), bytes.size());
             host.SetProgress(100.0f);
         });
     run.failureRaised = AllocationFailureRaised();

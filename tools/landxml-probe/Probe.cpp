@@ -12,6 +12,7 @@
 #include "tools/landxml-probe/Paths.h"
 #include "tools/landxml-probe/Plan.h"
 #include "tools/landxml-probe/Summary.h"
+#include "tools/landxml-probe/TextEncoding.h"
 #include "tools/landxml-probe/Units.h"
 
 #include <CLI/CLI.hpp>
@@ -181,8 +182,11 @@ void ReadDocuments(std::vector<FileSummary>& files,
                    const std::vector<std::filesystem::path>& documents)
 {
     for (std::size_t i = 0; i < files.size() && i < documents.size(); ++i)
+    {
+        files[i].text = Probe::TextEncodingWords(documents[i]);
         if (files[i].ErrorCount() == 0)
             files[i].document = Probe::ReadDocumentContents(documents[i]);
+    }
 }
 
 // The checks of each file whose document was read.

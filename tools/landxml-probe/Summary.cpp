@@ -180,6 +180,8 @@ void WriteSummaryText(std::ostream& out, const FileSummary& file)
     out << "  units: " << UnitsLine(file) << "\n";
     WriteMessages(out, "warnings", file.warnings);
     WriteMessages(out, "errors", file.errors);
+    if (!file.text.empty())
+        out << "  text: " << file.text << "\n";
     if (file.ErrorCount() != 0)
     {
         out << "  not imported: the whole file (the plug-in reported an error)\n";
@@ -222,6 +224,8 @@ void WriteSummaryJson(std::ostream& out, const FileSummary& file)
                                        : nlohmann::ordered_json(UnitsLine(file));
     line["warnings"] = MessagesJson(file.warnings);
     line["errors"] = MessagesJson(file.errors);
+    line["encoding"] =
+        file.text.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(file.text);
     if (file.ErrorCount() != 0)
         line["notImported"] = "all";
     else if (!file.document.read)

@@ -40,6 +40,7 @@ struct FileSummary
     int temperatureUnit = -1;
     std::vector<Message> warnings;
     std::vector<Message> errors; // in first-seen order
+    std::string text;            // the encoding its text was read in, in words
     DocumentContents document;
     // The file's part of the record, [firstCall, lastCall), and the checks made of it once the
     // document was read.
