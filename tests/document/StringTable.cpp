@@ -21,7 +21,8 @@ TEST(StringTable, LoadsEachTextOfTheTableExactly)
         {106, u"Постоянная призмы"},
     };
     for (const auto& [id, text] : texts)
-        EXPECT_EQ(Plugin::WideString(Plugin::LoadText(id).View()), Host::ToWideString(text)) << "id " << id;
+        EXPECT_EQ(Plugin::WideString(Plugin::LoadText(id).View()), Host::ToWideString(text))
+            << "id " << id;
 }
 
 TEST(StringTable, AnIdOutsideTheTableGivesTheEmptyText)

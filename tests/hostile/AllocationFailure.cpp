@@ -5,8 +5,8 @@
 // where there is no such thing (or a sanitizer's allocator would end the process instead of failing
 // the allocation), the test skips.
 
-#include "platform/Platform.h"
 #include "platform/HResultError.h"
+#include "platform/Platform.h"
 #include "tests/hostile/HostileSupport.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TestImport.h"

@@ -22,7 +22,9 @@ std::u16string Text16(const Plugin::WideString& text)
 std::vector<std::string> CannotOpen(const std::filesystem::path& path)
 {
     return {Hostile::TextCall("BeginFile", Text16(Host::HostPath(path))),
-            Hostile::TextCall("ReportError", Text16(Plugin::WideString(Plugin::LoadText(Plugin::TextCannotOpenFile).View())))};
+            Hostile::TextCall(
+                "ReportError",
+                Text16(Plugin::WideString(Plugin::LoadText(Plugin::TextCannotOpenFile).View())))};
 }
 
 // Imports path; a blocked import fails the test instead of hanging it (see Release below).

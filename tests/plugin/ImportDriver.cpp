@@ -1,8 +1,8 @@
 // The import driver: the walk over the host's paths and what it reports for each file.
 
 #include "plugin/ImportDriver.h"
-#include "platform/Platform.h"
 #include "platform/HResultError.h"
+#include "platform/Platform.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TestImport.h"
 #include "tools/host/FailingObserver.h"

@@ -1,8 +1,8 @@
 #include "tools/host/RuleChecker.h"
 
-#include "platform/Platform.h"
-#include "platform/HResultError.h"
 #include "document/StringTable.h"
+#include "platform/HResultError.h"
+#include "platform/Platform.h"
 #include "tools/host/AllocationFailure.h"
 #include "tools/host/Text.h"
 
