@@ -20,7 +20,8 @@ struct CharacterSet
 // Code page 65001 is UTF-8: US-ASCII is read as the UTF-8 it is part of. Windows' own code page
 // for it (20127) reads bytes 0x80 to 0xFF as the ASCII characters below them, so that a stray
 // byte could become markup ("<" for 0xBC) or end the document (0x80); UTF-8 makes it U+FFFD.
-// ISO-8859-10, -11, -14 and -16 are missing: Windows has no code page for them.
+// Windows has no code page for ISO-8859-10, -11, -14 and -16: the plug-in reads those itself,
+// in every build (document/DocumentText.cpp), by the numbers Windows would give them.
 inline constexpr CharacterSet kCharacterSets[] = {
     {28591, "ISO-8859-1 ISO_8859-1 ISO_8859-1:1987 ISO8859-1 ISO88591 iso-ir-100 latin1 l1 "
             "IBM819 CP819 csISOLatin1"},
@@ -40,8 +41,15 @@ inline constexpr CharacterSet kCharacterSets[] = {
             "csISOLatinHebrew"},
     {28599, "ISO-8859-9 ISO_8859-9 ISO_8859-9:1989 ISO8859-9 ISO88599 iso-ir-148 latin5 l5 "
             "csISOLatin5"},
+    {28600, "ISO-8859-10 ISO_8859-10 ISO_8859-10:1992 ISO8859-10 ISO885910 iso-ir-157 latin6 l6 "
+            "csISOLatin6"},
+    {28601, "ISO-8859-11 ISO_8859-11 ISO8859-11 ISO885911"},
     {28603, "ISO-8859-13 ISO_8859-13 ISO8859-13 ISO885913 latin7 l7 csISO885913"},
+    {28604, "ISO-8859-14 ISO_8859-14 ISO_8859-14:1998 ISO8859-14 ISO885914 iso-ir-199 latin8 l8 "
+            "iso-celtic csISO885914"},
     {28605, "ISO-8859-15 ISO_8859-15 ISO8859-15 ISO885915 Latin-9 latin9 l9 csISO885915"},
+    {28606, "ISO-8859-16 ISO_8859-16 ISO_8859-16:2001 ISO8859-16 ISO885916 iso-ir-226 latin10 l10 "
+            "csISO885916"},
     {1250, "windows-1250 cp1250 x-cp1250 cswindows1250"},
     {1253, "windows-1253 cp1253 x-cp1253 cswindows1253"},
     {1254, "windows-1254 cp1254 x-cp1254 cswindows1254"},

@@ -39,8 +39,14 @@ std::vector<CodePage> SingleByteCodePages()
 {
     std::vector<CodePage> codePages = {CodePage::ThreadAnsi};
     for (const Plugin::CharacterSet& set : Plugin::kCharacterSets)
-        if (static_cast<CodePage>(set.codePage) != CodePage::Utf8)
-            codePages.push_back(static_cast<CodePage>(set.codePage));
+    {
+        // The sets the platform converts; the few it has no code page for the plug-in reads
+        // with tables of its own.
+        const auto codePage = static_cast<CodePage>(set.codePage);
+        Plugin::WideChar out = 0;
+        if (codePage != CodePage::Utf8 && Platform::MultiByteToWide(codePage, "a", 1, &out, 1) == 1)
+            codePages.push_back(codePage);
+    }
     return codePages;
 }
 

@@ -21,9 +21,9 @@ using namespace Plugin;
 
 const char* const kAnsiEncodings[] = {"windows-1251", "WINDOWS-1252", "cp1251", "x-1252-y"};
 // UTF-8 too: ASCII, which is part of it, and names of no character set read here.
-const char* const kUtf8Encodings[] = {"UTF-8",       "utf-8",       "",         "125",
-                                      "US-ASCII",    "ISO-8859-16", "latin 1",  "ISO-8859-1 ",
-                                      "ISO-8859-10", "UTF-16",      "x-unknown"};
+const char* const kUtf8Encodings[] = {
+    "UTF-8",       "utf-8",       "",       "125",      "US-ASCII", "latin 1", "ISO-8859-1 ",
+    "ISO-8859-12", "ISO-8859-17", "UTF-16", "x-unknown"};
 
 // The texts of an importer, as the readers convert them.
 class Decoder

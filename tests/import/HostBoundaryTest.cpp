@@ -54,8 +54,8 @@ TEST(HostBoundary, AbandonedTextsAndTablesAreFreedWithTheirMemory)
         // Texts past their inline room, a table with its arena and keys, a container of the
         // call's memory: all abandoned.
         Abandoned<Plugin::WideText> longText;
-        longText.Make(Plugin::WideView(std::u16string(3 * Plugin::WideText::kInline, u'x')))
-            .Append(Plugin::WideView(std::u16string(500, u'y')));
+        longText.Make(Plugin::WideView(Plugin::WideString(3 * Plugin::WideText::kInline, u'x')))
+            .Append(Plugin::WideView(Plugin::WideString(500, u'y')));
         Abandoned<Plugin::TextArena> arena;
         Abandoned<Plugin::Keys> keys;
         Abandoned<Plugin::Table<double>> table;
@@ -63,8 +63,9 @@ TEST(HostBoundary, AbandonedTextsAndTablesAreFreedWithTheirMemory)
         Plugin::Table<double>& numbers = table.Make(names);
         for (int i = 0; i < 1000; ++i)
             numbers.Insert(
-                Plugin::WideView(std::u16string(120, static_cast<char16_t>(u'a' + i % 26)) +
-                                 std::u16string(1, static_cast<char16_t>(i))),
+                Plugin::WideView(
+                    Plugin::WideString(120, static_cast<Plugin::WideChar>(u'a' + i % 26)) +
+                    Plugin::WideString(1, static_cast<Plugin::WideChar>(i))),
                 i);
         Abandoned<std::pmr::vector<int>> vector;
         vector.Make(ImportMemory::Resource()).assign(10000, 7);
@@ -81,9 +82,9 @@ TEST(HostBoundary, AbandonedTextsAndTablesAreFreedWithTheirMemory)
 TEST(HostBoundary, MemoryOfNestedCallsAndOfNoCallIsKeptApart)
 {
     // Outside a call, blocks come from the plain heap and are freed one by one.
-    const Plugin::WideText before(Plugin::WideView(std::u16string(300, u'b')));
+    const Plugin::WideText before(Plugin::WideView(Plugin::WideString(300, u'b')));
     ImportMemory outer;
-    const Plugin::WideText inOuter(Plugin::WideView(std::u16string(300, u'o')));
+    const Plugin::WideText inOuter(Plugin::WideView(Plugin::WideString(300, u'o')));
     {
         ImportMemory inner;
         {
@@ -92,12 +93,12 @@ TEST(HostBoundary, MemoryOfNestedCallsAndOfNoCallIsKeptApart)
             EXPECT_EQ(kept.View(), before.View());
         }
         Abandoned<Plugin::WideText> abandoned;
-        abandoned.Make(Plugin::WideView(std::u16string(300, u'i')));
+        abandoned.Make(Plugin::WideView(Plugin::WideString(300, u'i')));
         inner.Release();
         EXPECT_EQ(ImportMemory::Current(), &outer);
     }
-    EXPECT_EQ(inOuter.View(), std::u16string(300, u'o'));
-    EXPECT_EQ(before.View(), std::u16string(300, u'b'));
+    EXPECT_EQ(inOuter.View(), Plugin::WideString(300, u'o'));
+    EXPECT_EQ(before.View(), Plugin::WideString(300, u'b'));
 }
 
 TEST(HostBoundary, ListedOwnersAreReleasedNewestFirstAfterTheMark)
