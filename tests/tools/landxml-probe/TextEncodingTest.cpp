@@ -1,8 +1,8 @@
 // The summary's words for the encoding the plug-in reads a document in, from the document's
 // first bytes alone.
 
-#include "tools/host/Files.h"
 #include "tools/landxml-probe/TextEncoding.h"
+#include "tools/host/Files.h"
 
 #include <gtest/gtest.h>
 
