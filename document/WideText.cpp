@@ -15,7 +15,8 @@ void WideText::Reserve(std::size_t characters)
     const std::size_t grown = std::max(characters, 2 * std::max(capacity, kLocal));
     auto* moved = static_cast<WideChar*>(ImportMemory::Allocate((grown + 1) * sizeof(WideChar)));
     std::memcpy(moved, c_str(), (length + 1) * sizeof(WideChar));
-    ImportMemory::Free(heap);
+    if (heap != nullptr)
+        ImportMemory::Free(heap);
     heap = moved;
     capacity = grown;
 }
@@ -31,23 +32,17 @@ void WideText::AppendOnHeap(WideView text)
     heap[length] = 0;
 }
 
-WideChar* WideText::Room(std::size_t characters)
+WideChar* WideText::RoomOnHeap(std::size_t characters)
 {
-    length = 0;
+    local[0] = 0;
     if (characters <= kLocal)
     {
-        ImportMemory::Free(heap);
-        heap = nullptr;
-        capacity = 0;
-        local[0] = 0;
+        ReleaseHeap();
         return local;
     }
     if (heap == nullptr || characters > capacity)
     {
-        local[0] = 0;
-        ImportMemory::Free(heap);
-        heap = nullptr;
-        capacity = 0;
+        ReleaseHeap();
         Reserve(characters);
     }
     heap[0] = 0;

@@ -39,14 +39,16 @@ public:
     {
         if (this != &other)
         {
-            ImportMemory::Free(heap);
-            heap = nullptr;
-            capacity = 0;
+            ReleaseHeap();
             Take(other);
         }
         return *this;
     }
-    ~WideText() { ImportMemory::Free(heap); }
+    ~WideText()
+    {
+        if (heap != nullptr)
+            ImportMemory::Free(heap);
+    }
 
     // Always zero-terminated.
     const WideChar* c_str() const { return heap != nullptr ? heap : local; }
@@ -91,7 +93,14 @@ public:
 
     // Room for capacity characters, to be written by the caller and then ended by Resize with
     // the number written. Earlier contents are not kept.
-    WideChar* Room(std::size_t characters);
+    WideChar* Room(std::size_t characters)
+    {
+        length = 0;
+        if (characters > kLocal || heap != nullptr)
+            return RoomOnHeap(characters);
+        local[0] = 0;
+        return local;
+    }
     // Ends the text after count characters, at most the room there is.
     void Resize(std::size_t count)
     {
@@ -104,6 +113,15 @@ private:
 
     // Beyond the inline room: the text moves to the heap and stays there.
     void AppendOnHeap(WideView text);
+    // Room where the text is on the heap or will be.
+    WideChar* RoomOnHeap(std::size_t characters);
+    void ReleaseHeap() noexcept
+    {
+        if (heap != nullptr)
+            ImportMemory::Free(heap);
+        heap = nullptr;
+        capacity = 0;
+    }
     // Heap room for at least characters and the terminator, the text kept.
     void Reserve(std::size_t characters);
     // Takes other's characters, leaving it empty.

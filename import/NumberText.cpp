@@ -5,15 +5,6 @@
 namespace Plugin
 {
 
-WideView WithoutXmlSpace(WideView text)
-{
-    while (!text.empty() && IsXmlSpace(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsXmlSpace(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
 // to_chars with a precision is specified as printf in the C locale.
 void AppendGeneral12(WideText& text, double value)
 {

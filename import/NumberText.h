@@ -13,7 +13,14 @@ constexpr bool IsXmlSpace(WideChar c)
 }
 
 // The text without the XML white space at its start and end.
-WideView WithoutXmlSpace(WideView text);
+inline WideView WithoutXmlSpace(WideView text)
+{
+    while (!text.empty() && IsXmlSpace(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsXmlSpace(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
 
 // A double as the classic locale's printf "%.12g" writes it: at most 12 significant digits,
 // no trailing zeros, exponent form below 1e-4 and from 1e12 on. The user's regional settings
