@@ -9,12 +9,35 @@
 
 #include <cstddef>
 #include <cstring>
+#include <new>
+#include <string>
 #include <string_view>
 
 namespace Plugin
 {
 
 using WideView = std::basic_string_view<WideChar>;
+
+// Blocks of the import's memory for a standard container (the plain heap outside an import).
+// Without state, so that the container is as small and quick as with the standard allocator.
+template <typename T> struct ImportAllocator
+{
+    using value_type = T;
+    ImportAllocator() = default;
+    template <typename U> ImportAllocator(const ImportAllocator<U>&) noexcept {}
+    T* allocate(std::size_t count)
+    {
+        if (count > static_cast<std::size_t>(-1) / sizeof(T))
+            throw std::bad_alloc();
+        return static_cast<T*>(ImportMemory::Allocate(count * sizeof(T)));
+    }
+    void deallocate(T* block, std::size_t) noexcept { ImportMemory::Free(block); }
+    template <typename U> bool operator==(const ImportAllocator<U>&) const noexcept { return true; }
+    template <typename U> bool operator!=(const ImportAllocator<U>&) const noexcept
+    {
+        return false;
+    }
+};
 
 class WideText
 {
@@ -24,34 +47,9 @@ public:
 
     WideText() { local[0] = 0; }
     explicit WideText(WideView text) : WideText() { Append(text); }
-    WideText(const WideText& other) : WideText() { Append(other.View()); }
-    WideText(WideText&& other) noexcept : WideText() { Take(other); }
-    WideText& operator=(const WideText& other)
-    {
-        if (this != &other)
-        {
-            Resize(0);
-            Append(other.View());
-        }
-        return *this;
-    }
-    WideText& operator=(WideText&& other) noexcept
-    {
-        if (this != &other)
-        {
-            ReleaseHeap();
-            Take(other);
-        }
-        return *this;
-    }
-    ~WideText()
-    {
-        if (heap != nullptr)
-            ImportMemory::Free(heap);
-    }
 
     // Always zero-terminated.
-    const WideChar* c_str() const { return heap != nullptr ? heap : local; }
+    const WideChar* c_str() const { return onHeap ? heap.c_str() : local; }
     std::size_t size() const { return length; }
     bool empty() const { return length == 0; }
     WideView View() const { return WideView(c_str(), length); }
@@ -59,7 +57,7 @@ public:
 
     void Append(WideView text)
     {
-        if (heap != nullptr || text.size() > kLocal - length)
+        if (onHeap || text.size() > kLocal - length)
             return AppendOnHeap(text);
         if (!text.empty())
             std::memcpy(local + length, text.data(), text.size() * sizeof(WideChar));
@@ -68,7 +66,7 @@ public:
     }
     void Append(WideChar c)
     {
-        if (heap != nullptr || length == kLocal)
+        if (onHeap || length == kLocal)
             return AppendOnHeap(WideView(&c, 1));
         local[length] = c;
         local[++length] = 0;
@@ -87,25 +85,37 @@ public:
     // Keeps the first count characters.
     void Truncate(std::size_t count)
     {
-        if (count < length)
-            Resize(count);
+        if (count >= length)
+            return;
+        length = count;
+        if (onHeap)
+            heap.resize(count);
+        else
+            local[count] = 0;
     }
 
     // Room for capacity characters, to be written by the caller and then ended by Resize with
     // the number written. Earlier contents are not kept.
-    WideChar* Room(std::size_t characters)
+    WideChar* Room(std::size_t capacity)
     {
         length = 0;
-        if (characters > kLocal || heap != nullptr)
-            return RoomOnHeap(characters);
-        local[0] = 0;
-        return local;
+        if (capacity <= kLocal)
+        {
+            onHeap = false;
+            heap.clear();
+            return local;
+        }
+        onHeap = true;
+        heap.assign(capacity, WideChar(0));
+        return heap.data();
     }
-    // Ends the text after count characters, at most the room there is.
     void Resize(std::size_t count)
     {
         length = count;
-        (heap != nullptr ? heap : local)[count] = 0;
+        if (onHeap)
+            heap.resize(count);
+        else
+            local[count] = 0;
     }
 
 private:
@@ -113,40 +123,11 @@ private:
 
     // Beyond the inline room: the text moves to the heap and stays there.
     void AppendOnHeap(WideView text);
-    // Room where the text is on the heap or will be.
-    WideChar* RoomOnHeap(std::size_t characters);
-    void ReleaseHeap() noexcept
-    {
-        if (heap != nullptr)
-            ImportMemory::Free(heap);
-        heap = nullptr;
-        capacity = 0;
-    }
-    // Heap room for at least characters and the terminator, the text kept.
-    void Reserve(std::size_t characters);
-    // Takes other's characters, leaving it empty.
-    void Take(WideText& other) noexcept
-    {
-        length = other.length;
-        if (other.heap != nullptr)
-        {
-            heap = other.heap;
-            capacity = other.capacity;
-            other.heap = nullptr;
-            other.capacity = 0;
-        }
-        else
-        {
-            std::memcpy(local, other.local, (length + 1) * sizeof(WideChar));
-        }
-        other.length = 0;
-        other.local[0] = 0;
-    }
 
     std::size_t length = 0;
-    WideChar* heap = nullptr; // from the import's memory; null while the text is inline
-    std::size_t capacity = 0; // characters heap holds, the terminator not counted
+    bool onHeap = false;
     WideChar local[kLocal + 1];
+    std::basic_string<WideChar, std::char_traits<WideChar>, ImportAllocator<WideChar>> heap;
 };
 
 } // namespace Plugin
