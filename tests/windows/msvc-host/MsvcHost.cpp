@@ -857,6 +857,15 @@ void CheckThrowingWarningsReleaseMemory(IGroundBasedMIP* plugin, const wchar_t* 
 
 // A document of one image, missing under both paths the plug-in looks for beside it, each longer
 // than 200 characters: "<location>/<name>.jpg" and "Images/<name>.jpg".
+// A new file at path, open for writing; null when it cannot be made.
+void* CreateForWriting(const wchar_t* path)
+{
+    constexpr unsigned long kWrite = 0x40000000;
+    constexpr unsigned long kCreateAlways = 2;
+    void* file = CreateFileW(path, kWrite, 0, nullptr, kCreateAlways, 0, nullptr);
+    return file == reinterpret_cast<void*>(-1) ? nullptr : file;
+}
+
 bool MakeLongImageDocument(const wchar_t* path)
 {
     struct Bytes
@@ -893,10 +902,8 @@ bool MakeLongImageDocument(const wchar_t* path)
               "    </Point>\n"
               "  </HexagonLandXML>\n"
               "</LandXML>\n");
-    constexpr unsigned long kWrite = 0x40000000;
-    constexpr unsigned long kCreateAlways = 2;
-    void* file = CreateFileW(path, kWrite, 0, nullptr, kCreateAlways, 0, nullptr);
-    if (file == reinterpret_cast<void*>(-1))
+    void* file = CreateForWriting(path);
+    if (file == nullptr)
         return false;
     unsigned long written = 0;
     const bool made = bytes.size < sizeof bytes.data &&
@@ -908,10 +915,8 @@ bool MakeLongImageDocument(const wchar_t* path)
 
 bool MakeHugeFile(const wchar_t* path)
 {
-    constexpr unsigned long kWrite = 0x40000000;
-    constexpr unsigned long kCreateAlways = 2;
-    void* file = CreateFileW(path, kWrite, 0, nullptr, kCreateAlways, 0, nullptr);
-    if (file == reinterpret_cast<void*>(-1))
+    void* file = CreateForWriting(path);
+    if (file == nullptr)
         return false;
     unsigned long written = 0;
     const char start[] = "<LandXML>";
