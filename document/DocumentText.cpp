@@ -82,24 +82,19 @@ const char16_t* OwnHighHalf(Platform::CodePage codePage)
     }
 }
 
-// The character as UTF-8.
-void AppendUtf8(std::pmr::string& text, char16_t character)
+// Reads count bytes in the code page into as many characters at out; 0 when the platform cannot
+// convert them. The sets Windows has no code page for are read here, the same in every build.
+int ReadCodePage(Platform::CodePage codePage, const char* bytes, int count, WideChar* out)
 {
-    if (character < 0x80)
+    const char16_t* high = OwnHighHalf(codePage);
+    if (high == nullptr)
+        return Platform::MultiByteToWide(codePage, bytes, count, out, count);
+    for (int i = 0; i < count; ++i)
     {
-        text += static_cast<char>(character);
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        out[i] = static_cast<WideChar>(byte <= 0xA0 ? byte : high[byte - 0xA1]);
     }
-    else if (character < 0x800)
-    {
-        text += static_cast<char>(0xC0 | (character >> 6));
-        text += static_cast<char>(0x80 | (character & 0x3F));
-    }
-    else
-    {
-        text += static_cast<char>(0xE0 | (character >> 12));
-        text += static_cast<char>(0x80 | ((character >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (character & 0x3F));
-    }
+    return count;
 }
 
 bool StartsWith(const char* bytes, std::size_t size, std::string_view start)
@@ -173,15 +168,6 @@ std::pmr::string CodePageToUtf8(const char* bytes, Platform::CodePage codePage)
     const std::size_t length = std::strlen(bytes);
     std::pmr::string text(ImportMemory::Resource());
     text.reserve(length + length / 8);
-    if (const char16_t* high = OwnHighHalf(codePage))
-    {
-        for (std::size_t at = 0; at < length; ++at)
-        {
-            const auto byte = static_cast<unsigned char>(bytes[at]);
-            AppendUtf8(text, byte <= 0xA0 ? byte : high[byte - 0xA1]);
-        }
-        return text;
-    }
     std::pmr::vector<WideChar> piece(kPiece, ImportMemory::Resource());
     for (std::size_t at = 0; at < length;)
     {
@@ -199,8 +185,7 @@ std::pmr::string CodePageToUtf8(const char* bytes, Platform::CodePage codePage)
         }
         // No code page makes more characters than bytes.
         const int units = static_cast<int>(count);
-        const int written =
-            Platform::MultiByteToWide(codePage, bytes + at, units, piece.data(), units);
+        const int written = ReadCodePage(codePage, bytes + at, units, piece.data());
         if (written <= 0)
             throw HResultError(HResultFromSystemError(Platform::SystemError()));
         text += Platform::ToUtf8(piece.data(), static_cast<std::size_t>(written));
