@@ -32,24 +32,27 @@ std::pmr::memory_resource* ImportMemory::Resource()
     return memory != nullptr ? memory : std::pmr::new_delete_resource();
 }
 
+// A block with its header, in no list yet. Through operator new, as every allocation of the
+// plug-in: a program that counts or fails allocations sees these too.
+ImportMemory::Header* ImportMemory::NewBlock(std::size_t bytes)
+{
+    if (bytes > static_cast<std::size_t>(-1) - sizeof(Header))
+        throw std::bad_alloc();
+    auto* header = static_cast<Header*>(::operator new(sizeof(Header) + bytes));
+    header->previous = header->next = nullptr;
+    return header;
+}
+
 void* ImportMemory::Allocate(std::size_t bytes)
 {
     if (ImportMemory* memory = currentMemory)
         return memory->Listed(bytes);
-    if (bytes > static_cast<std::size_t>(-1) - sizeof(Header))
-        throw std::bad_alloc();
-    // Through operator new, as every allocation of the plug-in: a program that counts or fails
-    // allocations sees these too.
-    auto* header = static_cast<Header*>(::operator new(sizeof(Header) + bytes));
-    header->previous = header->next = nullptr;
-    return header + 1;
+    return NewBlock(bytes) + 1;
 }
 
 void* ImportMemory::Listed(std::size_t bytes)
 {
-    if (bytes > static_cast<std::size_t>(-1) - sizeof(Header))
-        throw std::bad_alloc();
-    auto* header = static_cast<Header*>(::operator new(sizeof(Header) + bytes));
+    Header* header = NewBlock(bytes);
     header->previous = &blocks;
     header->next = blocks.next;
     blocks.next->previous = header;

@@ -47,6 +47,7 @@ private:
         Header* next;
     };
 
+    static Header* NewBlock(std::size_t bytes);
     void* Listed(std::size_t bytes);
 
     void* do_allocate(std::size_t bytes, std::size_t alignment) override;
